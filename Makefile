@@ -1,0 +1,31 @@
+# Front door: installs what the build needs, then forwards to CMake.
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all run test deps configure build clean distclean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/app/odecet
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	-cmake --build $(BUILD_DIR) --target clean
+
+distclean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "spectrum/spectrum_point.h"
+
+// The warnings the user sees when the two spectra do not match; the texts are the system's own.
+inline constexpr const char* kCountMismatchText =
+    "Zadané soubory se neshodují počtem měřených bodů.";
+inline constexpr const char* kFrequencyMismatchText = "V zadaných souborech se neshodují kmitočty.";
+
+enum class Mismatch { kNone, kCount, kFrequency };
+
+struct DifferenceResult {
+  Mismatch mismatch = Mismatch::kNone;
+  std::int32_t index = 0;  // the first point whose frequencies differ, from 0
+};
+
+// Compares the two spectra and fills `diff` point by point in ascending order:
+// f = step 1's f unchanged, re = s2.re - s1.re, im = s1.im - s2.im.
+// Counts are compared first; then frequencies must be exactly equal (+0 equals -0).
+// At the first differing frequency it stops: slots below it hold new points, the rest are
+// untouched. Counts must not exceed the spans' sizes.
+DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int32_t step1Count,
+                                 std::span<const SpectrumPoint> step2, std::int32_t step2Count,
+                                 std::span<SpectrumPoint> diff);
+
+// The warning text for a mismatch (kNone gives an empty text).
+const char* MismatchText(Mismatch mismatch);
+
+// One line that tells the lab where the spectra part: the two counts, or the point (from 1)
+// and both frequencies, numbers written with `separator`.
+std::string MismatchDetail(const DifferenceResult& result, std::span<const SpectrumPoint> step1,
+                           std::int32_t step1Count, std::span<const SpectrumPoint> step2,
+                           std::int32_t step2Count, char separator);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The one rule for turning a token into a number and a number into a report cell.
+// `separator` is the user's decimal separator (',' or '.'); the other character is refused.
+
+// Accepts an optional sign, digits with at most one separator among them (at least one digit),
+// and an optional exponent (E or e, optional sign, digits); blanks around it are ignored.
+// Returns the correctly rounded nearest double; a value too small for a double rounds towards 0.
+// Throws ConversionError for any other text and for a magnitude beyond the double range.
+double StrToFloat(std::string_view text, char separator);
+
+// Non-throwing form of StrToFloat: false when the text is refused.
+bool TryStrToFloat(std::string_view text, char separator, double& value);
+
+// The value rounded to 15 significant digits: fixed notation for 1E-5 <= |v| < 1E15,
+// otherwise a mantissa, "E" and the exponent ("-" only when negative, no leading zeros).
+// Trailing zeros are dropped; minus zero is written as 0.
+std::string FloatToStr(double value, char separator);
+
+// Appends FloatToStr's text to `out` without a temporary string.
+void AppendFloatText(std::string& out, double value, char separator);
+
+// Shortens a text for quoting in a message, so a huge token cannot flood an error box.
+std::string QuoteForMessage(std::string_view text);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Base of every error the core reports. The message is Czech and tells the user what to fix.
+class OdecetError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A text that is not a number by the decimal rule.
+class ConversionError : public OdecetError {
+ public:
+  ConversionError(std::string message, std::string text)
+      : OdecetError(std::move(message)), text_(std::move(text)) {}
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// A step file that cannot be read or does not hold a whole spectrum.
+class StepFileError : public OdecetError {
+ public:
+  using OdecetError::OdecetError;
+};
+
+// A report that cannot be created or written.
+class ReportWriteError : public OdecetError {
+ public:
+  using OdecetError::OdecetError;
+};

@@ -1,0 +1,254 @@
+#include "spectrum/step_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <limits>
+#include <utility>
+
+#include "spectrum/decimal_text.h"
+#include "spectrum/errors.h"
+#include "spectrum/system_error_text.h"
+
+namespace {
+
+// The white space of the classic C locale.
+constexpr bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+// A zero byte ends a token like white space, but is never skipped.
+constexpr bool EndsToken(char c) {
+  return IsSpace(c) || c == '\0';
+}
+
+class Tokenizer {
+ public:
+  enum class Result { kToken, kEnd, kZeroByte };
+
+  explicit Tokenizer(ChunkSource& source) : source_(source) {}
+
+  // The view stays valid until the next call.
+  Result Next(std::string_view& token) {
+    for (;;) {
+      while (pos_ < chunk_.size() && IsSpace(chunk_[pos_]))
+        ++pos_;
+      if (pos_ < chunk_.size())
+        break;
+      if (!Refill())
+        return Result::kEnd;
+    }
+    if (chunk_[pos_] == '\0')
+      return Result::kZeroByte;
+    const std::size_t start = pos_;
+    SkipTokenCharacters();
+    if (pos_ < chunk_.size()) {
+      token = chunk_.substr(start, pos_ - start);
+      return Result::kToken;
+    }
+    // The token runs on into the next chunk.
+    joined_.assign(chunk_.substr(start));
+    while (Refill()) {
+      const std::size_t from = pos_;
+      SkipTokenCharacters();
+      joined_.append(chunk_.substr(from, pos_ - from));
+      if (pos_ < chunk_.size())
+        break;
+    }
+    token = joined_;
+    return Result::kToken;
+  }
+
+ private:
+  void SkipTokenCharacters() {
+    while (pos_ < chunk_.size() && !EndsToken(chunk_[pos_]))
+      ++pos_;
+  }
+  bool Refill() {
+    if (atEnd_)
+      return false;
+    chunk_ = source_.NextChunk();
+    pos_ = 0;
+    atEnd_ = chunk_.empty();
+    return !atEnd_;
+  }
+
+  ChunkSource& source_;
+  std::string_view chunk_;
+  std::size_t pos_ = 0;
+  bool atEnd_ = false;
+  std::string joined_;
+};
+
+std::string FilePrefix(std::string_view fileName) {
+  return "Soubor „" + std::string(fileName) + "“";
+}
+
+[[noreturn]] void ThrowNoCount(std::string_view fileName, const std::string& why) {
+  throw StepFileError(FilePrefix(fileName) + " nezačíná počtem bodů: " + why);
+}
+
+std::int32_t ReadCount(Tokenizer& tokens, std::string_view fileName) {
+  std::string_view token;
+  switch (tokens.Next(token)) {
+    case Tokenizer::Result::kEnd:
+      ThrowNoCount(fileName, "soubor je prázdný nebo obsahuje jen mezery.");
+    case Tokenizer::Result::kZeroByte:
+      ThrowNoCount(fileName, "obsahuje nulový bajt.");
+    case Tokenizer::Result::kToken:
+      break;
+  }
+  std::size_t i = 0;
+  const bool negative = token[0] == '-';
+  if (token[0] == '+' || token[0] == '-')
+    ++i;
+  if (i == token.size()) {
+    ThrowNoCount(fileName, "„" + QuoteForMessage(token) + "“ není celé číslo.");
+  }
+  std::int64_t magnitude = 0;
+  constexpr std::int64_t kBeyondInt32 = std::int64_t{1} << 32;
+  for (; i < token.size(); ++i) {
+    const char c = token[i];
+    if (c < '0' || c > '9') {
+      ThrowNoCount(fileName, "„" + QuoteForMessage(token) + "“ není celé číslo.");
+    }
+    magnitude = std::min(magnitude * 10 + (c - '0'), kBeyondInt32);
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  if (value > std::numeric_limits<std::int32_t>::max() ||
+      value < std::numeric_limits<std::int32_t>::min()) {
+    throw StepFileError(FilePrefix(fileName) + ": počet bodů „" + QuoteForMessage(token) +
+                        "“ je mimo rozsah; program zpracuje nejvýše " + std::to_string(MaxPoints) +
+                        " bodů.");
+  }
+  if (value > MaxPoints) {
+    throw StepFileError(FilePrefix(fileName) + ": počet bodů je " + std::to_string(value) +
+                        ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+constexpr std::array<const char*, 3> kValueNames = {"kmitočet", "reálná část", "imaginární část"};
+
+std::string PointPrefix(std::string_view fileName, std::int32_t index, std::size_t value) {
+  return FilePrefix(fileName) + ", bod " + std::to_string(index + 1) + " (" + kValueNames[value] +
+         "): ";
+}
+
+// Reads the three numbers of point `index`. All three tokens are read before a bad one is
+// reported, so a file that ends inside the point counts as ending early.
+SpectrumPoint ReadPoint(Tokenizer& tokens, char separator, std::string_view fileName,
+                        std::int32_t index, std::int32_t count) {
+  double values[3] = {0.0, 0.0, 0.0};
+  std::size_t firstBad = 3;
+  std::string badText;
+  for (std::size_t v = 0; v < 3; ++v) {
+    std::string_view token;
+    switch (tokens.Next(token)) {
+      case Tokenizer::Result::kEnd:
+        throw StepFileError(FilePrefix(fileName) + " končí předčasně: počet bodů je " +
+                            std::to_string(count) + ", úplných bodů je však jen " +
+                            std::to_string(index) + ".");
+      case Tokenizer::Result::kZeroByte:
+        if (firstBad == 3) {
+          throw StepFileError(PointPrefix(fileName, index, v) +
+                              "prázdný údaj, soubor obsahuje nulový bajt.");
+        }
+        v = 3;  // nothing after a zero byte can be read; report the earlier bad text
+        break;
+      case Tokenizer::Result::kToken:
+        if (!TryStrToFloat(token, separator, values[v]) && firstBad == 3) {
+          firstBad = v;
+          badText.assign(token);
+        }
+        break;
+    }
+  }
+  if (firstBad != 3) {
+    try {
+      StrToFloat(badText, separator);
+    } catch (const ConversionError& error) {
+      throw StepFileError(PointPrefix(fileName, index, firstBad) + error.what());
+    }
+  }
+  return SpectrumPoint{values[0], values[1], values[2]};
+}
+
+class TextSource : public ChunkSource {
+ public:
+  explicit TextSource(std::string_view text) : text_(text) {}
+  std::string_view NextChunk() override { return std::exchange(text_, std::string_view()); }
+
+ private:
+  std::string_view text_;
+};
+
+class FileSource : public ChunkSource {
+ public:
+  explicit FileSource(const std::string& path) : path_(path) {
+    do {
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+      Fail("nelze otevřít", errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode))
+      Fail("nelze otevřít", EISDIR);
+  }
+  ~FileSource() override {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  std::string_view NextChunk() override {
+    for (;;) {
+      const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+      if (got >= 0)
+        return std::string_view(buffer_.data(), static_cast<std::size_t>(got));
+      if (errno != EINTR)
+        Fail("nelze přečíst", errno);
+    }
+  }
+
+ private:
+  [[noreturn]] void Fail(const char* what, int errorNumber) {
+    throw StepFileError(FilePrefix(path_) + " " + what + ": " + SystemErrorText(errorNumber) + ".");
+  }
+
+  std::string path_;
+  int fd_ = -1;
+  std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+};
+
+}  // namespace
+
+StepFile ReadStepFile(ChunkSource& source, char separator, std::string_view fileName) {
+  Tokenizer tokens(source);
+  StepFile file;
+  file.count = ReadCount(tokens, fileName);
+  file.points.reserve(static_cast<std::size_t>(std::max(file.count, 0)));
+  for (std::int32_t i = 0; i < file.count; ++i) {
+    file.points.push_back(ReadPoint(tokens, separator, fileName, i, file.count));
+  }
+  return file;
+}
+
+StepFile ReadStepText(std::string_view text, char separator, std::string_view fileName) {
+  TextSource source(text);
+  return ReadStepFile(source, separator, fileName);
+}
+
+StepFile LoadStepFile(const std::string& path, char separator) {
+  FileSource source(path);
+  return ReadStepFile(source, separator, path);
+}
+
+void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count) {
+  std::copy(file.points.begin(), file.points.end(), table.begin());
+  count = file.count;
+}

@@ -1,0 +1,169 @@
+#include "spectrum/decimal_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "spectrum/errors.h"
+
+namespace {
+
+struct Accepted {
+  const char* text;
+  char separator;
+  double value;
+};
+
+TEST(StrToFloat, AcceptsTheGrammarUnderItsSeparator) {
+  const Accepted cases[] = {
+      {"1000", ',', 1000.0},
+      {"-3", '.', -3.0},
+      {"1e3", ',', 1000.0},
+      {"1E+3", '.', 1000.0},
+      {"+1000", ',', 1000.0},
+      {"0,5", ',', 0.5},
+      {"-2.25", '.', -2.25},
+      {",5", ',', 0.5},
+      {"5.", '.', 5.0},
+      {"  12,5 ", ',', 12.5},
+      {"0,1000", ',', 0.1},
+      {"1,5e-3", ',', 0.0015},
+      {"007", '.', 7.0},
+      {"1E-320", '.', 1e-320},
+      {"1e-400", '.', 0.0},
+      {"1.7976931348623157e308", '.', 1.7976931348623157e308},
+      {"0.1000000000000000055511151231257827", '.', 0.1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StrToFloat(c.text, c.separator), c.value) << c.text;
+  }
+}
+
+TEST(StrToFloat, RoundsLongMantissasToTheNearestDouble) {
+  // Halfway between 1 and the next double, plus a hair: must round up.
+  EXPECT_EQ(StrToFloat("1.00000000000000011102230246251565404236316680908203126", '.'),
+            std::nextafter(1.0, 2.0));
+  EXPECT_EQ(StrToFloat("9007199254740993", '.'), 9007199254740992.0);  // ties to even
+}
+
+TEST(StrToFloat, KeepsTheSignOfZeroAndOfUnderflow) {
+  EXPECT_TRUE(std::signbit(StrToFloat("-0", '.')));
+  EXPECT_TRUE(std::signbit(StrToFloat("-1e-999", '.')));
+  EXPECT_FALSE(std::signbit(StrToFloat("0e999999999999", '.')));
+}
+
+TEST(StrToFloat, RefusesEverythingElse) {
+  const struct {
+    const char* text;
+    char separator;
+  } cases[] = {
+      {"", ','},        {" ", ','},
+      {".", '.'},       {",", ','},
+      {"-", '.'},       {"+", '.'},
+      {"1E", '.'},      {"E3", '.'},
+      {"1e+", '.'},     {"0.5", ','},
+      {"0,5", '.'},     {"1,000.5", '.'},
+      {"1.000,5", ','}, {"1,2,3", ','},
+      {"inf", '.'},     {"nan", '.'},
+      {"0x10", '.'},    {"1 000", ','},
+      {"--1", '.'},     {"1e3.5", '.'},
+      {"12abc", '.'},   {"1\t", '.'},
+      {"Kč5", ','},     {"5%", '.'},
+      {"1e400", '.'},   {"-1e99999999999999999999", '.'},
+  };
+  for (const auto& c : cases) {
+    double value = 42.0;
+    EXPECT_FALSE(TryStrToFloat(c.text, c.separator, value)) << c.text;
+    EXPECT_EQ(value, 42.0) << "a refused text must not change the value: " << c.text;
+    EXPECT_THROW(StrToFloat(c.text, c.separator), ConversionError) << c.text;
+  }
+}
+
+TEST(StrToFloat, ErrorNamesTheTextAndHintsAtTheSeparator) {
+  try {
+    StrToFloat("12.5", ',');
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_EQ(error.text(), "12.5");
+    EXPECT_STREQ(error.what(),
+                 "„12.5“ není platné číslo. Desetinný oddělovač podle místního nastavení je „,“.");
+  }
+  try {
+    StrToFloat("abc", '.');
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "„abc“ není platné číslo.");
+  }
+  try {
+    StrToFloat("1E400", '.');
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_NE(std::string(error.what()).find("1E400"), std::string::npos);
+  }
+}
+
+TEST(StrToFloat, QuotesOnlyTheStartOfAHugeText) {
+  const std::string huge(100000, 'x');
+  try {
+    StrToFloat(huge, '.');
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_LT(std::string(error.what()).size(), 120u);
+  }
+}
+
+struct Written {
+  double value;
+  const char* comma;
+};
+
+TEST(FloatToStr, WritesFifteenDigitsInFixedOrScientificNotation) {
+  const Written cases[] = {
+      {0.0, "0"},
+      {-0.0, "0"},
+      {1000.0, "1000"},
+      {0.5, "0,5"},
+      {-2.25, "-2,25"},
+      {0.1, "0,1"},
+      {1.0 / 3.0, "0,333333333333333"},
+      {2.0 / 3.0, "0,666666666666667"},
+      {123456789012345.0, "123456789012345"},
+      {999999999999999.0, "999999999999999"},
+      {999999999999999.9, "1E15"},
+      {1e15, "1E15"},
+      {1.5e20, "1,5E20"},
+      {-123456789012345678.0, "-1,23456789012346E17"},
+      {0.00001, "0,00001"},
+      {0.0000123, "0,0000123"},
+      {9.999999999999999e-6, "0,00001"},
+      {9.9999999999999907e-6, "9,99999999999999E-6"},
+      {0.000001, "1E-6"},
+      {-1.5e-7, "-1,5E-7"},
+      {5e-324, "4,94065645841247E-324"},
+      {1.7976931348623157e308, "1,79769313486232E308"},
+      {100000.0, "100000"},
+      {0.30000000000000004, "0,3"},
+      {12.5, "12,5"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FloatToStr(c.value, ','), c.comma) << c.value;
+  }
+  EXPECT_EQ(FloatToStr(-2.25, '.'), "-2.25");
+  EXPECT_EQ(FloatToStr(1.5e20, '.'), "1.5E20");
+}
+
+TEST(FloatToStr, WritesValuesNoTokenCanHold) {
+  EXPECT_EQ(FloatToStr(std::numeric_limits<double>::infinity(), ','), "INF");
+  EXPECT_EQ(FloatToStr(-std::numeric_limits<double>::infinity(), ','), "-INF");
+  EXPECT_EQ(FloatToStr(std::nan(""), ','), "NAN");
+}
+
+TEST(DecimalText, ReadingAndWritingBackGivesTheShortestText) {
+  for (const char* text : {"0,1", "12,5", "1E-6", "-1,5E20", "100000", "0,00001"}) {
+    EXPECT_EQ(FloatToStr(StrToFloat(text, ','), ','), text);
+  }
+  EXPECT_EQ(FloatToStr(StrToFloat("0,1000", ','), ','), "0,1");
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include "report/difference.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct Tables {
+  PointTable step1{};
+  PointTable step2{};
+  PointTable diff{};
+  DifferenceResult Subtract(std::int32_t count1, std::int32_t count2) {
+    return SubtractSpectra(step1, count1, step2, count2, diff);
+  }
+};
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(SubtractSpectra, SubtractsReAsStep2MinusStep1AndImTheOtherWay) {
+  Tables t;
+  t.step1[0] = {1000, 1, 2};
+  t.step2[0] = {1000, 3, 5};
+  EXPECT_EQ(t.Subtract(1, 1).mismatch, Mismatch::kNone);
+  EXPECT_EQ(t.diff[0].f, 1000);
+  EXPECT_EQ(t.diff[0].re, 2);
+  EXPECT_EQ(t.diff[0].im, -3);
+}
+
+TEST(SubtractSpectra, FrequenciesMustBeEqualToTheLastBit) {
+  Tables t;
+  t.step1[0] = {-0.0, 7, 7};
+  t.step2[0] = {0.0, 7, 7};
+  EXPECT_EQ(t.Subtract(1, 1).mismatch, Mismatch::kNone);
+  EXPECT_TRUE(SameBits(t.diff[0].f, -0.0)) << "f is step 1's, sign of zero included";
+  EXPECT_TRUE(SameBits(t.diff[0].re, 0.0)) << "identical values give +0";
+  EXPECT_TRUE(SameBits(t.diff[0].im, 0.0));
+
+  t.step2[0].f = std::nextafter(0.0, 1.0);
+  EXPECT_EQ(t.Subtract(1, 1).mismatch, Mismatch::kFrequency);
+  t.step1[0].f = 100.0;
+  t.step2[0].f = std::nextafter(100.0, 200.0);
+  EXPECT_EQ(t.Subtract(1, 1).mismatch, Mismatch::kFrequency);
+}
+
+TEST(SubtractSpectra, CountsAreComparedBeforeAnyPoint) {
+  Tables t;
+  t.diff[0] = {-1, -1, -1};
+  EXPECT_EQ(t.Subtract(8, 0).mismatch, Mismatch::kCount);
+  EXPECT_EQ(t.diff[0].f, -1) << "no point is computed on a count mismatch";
+  EXPECT_EQ(t.Subtract(0, 0).mismatch, Mismatch::kNone);
+  EXPECT_EQ(t.Subtract(-3, -3).mismatch, Mismatch::kNone);
+  EXPECT_EQ(t.diff[0].f, -1) << "equal negative counts compute nothing";
+}
+
+TEST(SubtractSpectra, StopsAtTheFirstDifferingFrequency) {
+  Tables t;
+  for (std::size_t i = 0; i < 10; ++i) {
+    t.step1[i] = {100.0 * double(i + 1), 1, 1};
+    t.step2[i] = {100.0 * double(i + 1), 2, 2};
+    t.diff[i] = {-1, -1, -1};
+  }
+  t.step2[2].f = 301;
+  t.step2[5].f = 601;
+  const DifferenceResult result = t.Subtract(10, 10);
+  EXPECT_EQ(result.mismatch, Mismatch::kFrequency);
+  EXPECT_EQ(result.index, 2);
+  EXPECT_EQ(t.diff[0].f, 100);
+  EXPECT_EQ(t.diff[1].re, 1);
+  for (std::size_t i = 2; i < 10; ++i)
+    EXPECT_EQ(t.diff[i].f, -1) << i;
+}
+
+TEST(MismatchText, IsTheSystemsOwnWordingAndDetailNamesThePoint) {
+  EXPECT_STREQ(MismatchText(Mismatch::kCount), "Zadané soubory se neshodují počtem měřených bodů.");
+  EXPECT_STREQ(MismatchText(Mismatch::kFrequency), "V zadaných souborech se neshodují kmitočty.");
+  Tables t;
+  t.step1[2].f = 0.5;
+  t.step2[2].f = 0.25;
+  EXPECT_EQ(MismatchDetail({Mismatch::kFrequency, 2}, t.step1, 10, t.step2, 10, ','),
+            "Bod 3: 4 žebra 0,5 Hz, 3 žebra 0,25 Hz.");
+  EXPECT_EQ(MismatchDetail({Mismatch::kCount, 0}, t.step1, 8, t.step2, 0, ','),
+            "Počet bodů: 4 žebra 8, 3 žebra 0.");
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include "spectrum/step_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "spectrum/errors.h"
+#include "test_files.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+StepFile Read(std::string_view text, char separator = ',') {
+  return ReadStepText(text, separator, "krok.txt");
+}
+
+std::string ErrorOf(std::string_view text, char separator = ',') {
+  try {
+    Read(text, separator);
+  } catch (const StepFileError& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+TEST(ReadStepText, LayoutsAndLineEndsMeanNothing) {
+  for (const char* text :
+       {"2\n1 2 3\n4 5 6\n", "2 1 2 3 4 5 6", "2\n1\n2\n3\n4\n5\n6", "2\t1\t2\t3\t4\t5\t6",
+        "2\r\n1 2 3\r\n4 5 6\r\n", "  \n\v\f 2 1 2\n3 4\n5 6", "+2\n1 2 3\n4 5 6"}) {
+    const StepFile file = Read(text);
+    ASSERT_EQ(file.count, 2) << text;
+    ASSERT_EQ(file.points.size(), 2u);
+    EXPECT_EQ(file.points[0].f, 1.0);
+    EXPECT_EQ(file.points[0].re, 2.0);
+    EXPECT_EQ(file.points[0].im, 3.0);
+    EXPECT_EQ(file.points[1].im, 6.0) << text;
+  }
+}
+
+TEST(ReadStepText, ReadsNumbersWithTheUsersSeparator) {
+  const StepFile file = Read("3\n100   12,5     4,75\n200   11,25    3,5\n400   10,125   2,25\n");
+  ASSERT_EQ(file.points.size(), 3u);
+  EXPECT_EQ(file.points[2].f, 400.0);
+  EXPECT_EQ(file.points[2].re, 10.125);
+  EXPECT_EQ(file.points[2].im, 2.25);
+  EXPECT_EQ(Read("1 1e3 +1000 1E+3", '.').points[0].re, 1000.0);
+}
+
+TEST(ReadStepText, NeverReadsPastTheDeclaredPoints) {
+  EXPECT_EQ(Read("1 1 2 3 4 5 6").points.size(), 1u);
+  EXPECT_EQ(Read("1 1 2 3 garbage \x01\x02 ~~~").points.size(), 1u);
+  EXPECT_EQ(Read(std::string("1 1 2 3", 7) + '\0' + "xyz").points.size(), 1u);
+}
+
+TEST(ReadStepText, CountsOfZeroAndBelowLoadNoPointButAreKept) {
+  EXPECT_EQ(Read("0").count, 0);
+  EXPECT_EQ(Read("-5 1 2 x").count, -5);
+  EXPECT_TRUE(Read("-5").points.empty());
+  EXPECT_EQ(Read("010 1 1 1 2 2 2 3 3 3 4 4 4 5 5 5 6 6 6 7 7 7 8 8 8 9 9 9 10 10 10").count, 10);
+  EXPECT_EQ(Read("-0").count, 0);
+}
+
+TEST(ReadStepText, AcceptsTheFullTableAndLongTokens) {
+  std::string text = "1000\n";
+  for (int i = 0; i < 1000; ++i)
+    text += std::to_string(i) + " 1 2\n";
+  EXPECT_EQ(Read(text).points.size(), 1000u);
+  // A token longer than any fixed buffer is read whole and judged as a number.
+  EXPECT_EQ(Read("1 0,00000000000000000000000000000000000000001e41 2 3").points[0].f, 1.0);
+}
+
+TEST(ReadStepText, RefusesAFileWithoutACount) {
+  EXPECT_THAT(ErrorOf(""), HasSubstr("prázdný"));
+  EXPECT_THAT(ErrorOf(" \r\n\t "), HasSubstr("prázdný"));
+  EXPECT_THAT(ErrorOf("f re im\n1 2 3"), HasSubstr("„f“ není celé číslo"));
+  EXPECT_THAT(ErrorOf("12abc 1 2 3"), HasSubstr("„12abc“ není celé číslo"));
+  EXPECT_THAT(ErrorOf("0x10"), HasSubstr("„0x10“"));
+  EXPECT_THAT(ErrorOf("2,0 1 2 3 4 5 6"), HasSubstr("není celé číslo"));
+  EXPECT_THAT(ErrorOf("+ 1"), HasSubstr("není celé číslo"));
+  EXPECT_THAT(ErrorOf(std::string("\0 1 2 3", 7)), HasSubstr("nulový bajt"));
+  EXPECT_THAT(ErrorOf(""), HasSubstr("krok.txt"));
+}
+
+TEST(ReadStepText, RefusesCountsTheTableCannotHold) {
+  EXPECT_THAT(ErrorOf("1001"), HasSubstr("počet bodů je 1001"));
+  EXPECT_THAT(ErrorOf("2147483647"), HasSubstr("nejvýše 1000"));
+  EXPECT_THAT(ErrorOf("2147483648"), HasSubstr("mimo rozsah"));
+  EXPECT_THAT(ErrorOf("-2147483649"), HasSubstr("mimo rozsah"));
+  EXPECT_THAT(ErrorOf("99999999999999999999999999"), HasSubstr("mimo rozsah"));
+  EXPECT_EQ(Read("-2147483648").count, -2147483647 - 1);
+}
+
+TEST(ReadStepText, RefusesAFileThatEndsEarly) {
+  EXPECT_EQ(ErrorOf("3 1 2 3 4 5 6 7"),
+            "Soubor „krok.txt“ končí předčasně: počet bodů je 3, úplných bodů je však jen 2.");
+  EXPECT_THAT(ErrorOf("1"), HasSubstr("jen 0"));
+  EXPECT_THAT(ErrorOf("2 1 2 3 4 5"), HasSubstr("jen 1"));
+}
+
+TEST(ReadStepText, NamesTheBadNumberItsPointAndItsValue) {
+  EXPECT_EQ(ErrorOf("2 1 2 3 4 5.5 6"),
+            "Soubor „krok.txt“, bod 2 (reálná část): „5.5“ není platné číslo. Desetinný oddělovač "
+            "podle místního nastavení je „,“.");
+  EXPECT_THAT(ErrorOf("1 1 2 x3", '.'), HasSubstr("bod 1 (imaginární část): „x3“"));
+  EXPECT_THAT(ErrorOf("1 a b c", '.'), HasSubstr("(kmitočet): „a“"));
+  EXPECT_THAT(ErrorOf(std::string("2 1 2 3 4\0 5 6", 14)),
+              HasSubstr("bod 2 (reálná část): prázdný údaj, soubor obsahuje nulový bajt"));
+  // A point that is both bad and cut short counts as cut short.
+  EXPECT_THAT(ErrorOf("2 1 2 3 x 5"), HasSubstr("končí předčasně"));
+}
+
+// A source that hands over the text a few bytes at a time, so tokens straddle chunks.
+class TrickleSource : public ChunkSource {
+ public:
+  TrickleSource(std::string text, std::size_t step) : text_(std::move(text)), step_(step) {}
+  std::string_view NextChunk() override {
+    const std::size_t n = std::min(step_, text_.size() - pos_);
+    std::string_view chunk(text_.data() + pos_, n);
+    pos_ += n;
+    return chunk;
+  }
+
+ private:
+  std::string text_;
+  std::size_t step_;
+  std::size_t pos_ = 0;
+};
+
+TEST(ReadStepFile, TokensMayStraddleChunks) {
+  const std::string text = "3\n100 12,5 4,75\n200 11,25 3,5\n400 10,125 2,25";
+  for (std::size_t step = 1; step <= 5; ++step) {
+    TrickleSource source(text, step);
+    const StepFile file = ReadStepFile(source, ',', "x");
+    ASSERT_EQ(file.points.size(), 3u);
+    EXPECT_EQ(file.points[0].re, 12.5);
+    EXPECT_EQ(file.points[2].im, 2.25) << step;
+  }
+}
+
+TEST(LoadStepFile, ReadsFromDiskAndNamesAFileItCannotOpen) {
+  TempDir dir;
+  const std::string path = dir.Write("krok1.txt", "1\n100 1,5 2,5\n");
+  EXPECT_EQ(LoadStepFile(path, ',').points[0].re, 1.5);
+
+  const std::string missing = dir.path() + "/chybi.txt";
+  try {
+    LoadStepFile(missing, ',');
+    FAIL();
+  } catch (const StepFileError& error) {
+    EXPECT_THAT(error.what(), HasSubstr(missing));
+    EXPECT_THAT(error.what(), HasSubstr("nelze otevřít"));
+  }
+  EXPECT_THROW(LoadStepFile(dir.path(), ','), StepFileError);  // a directory
+}
+
+TEST(StoreStep, ReplacesSlotsBelowTheCountOnly) {
+  PointTable table{};
+  std::int32_t count = 0;
+  StoreStep(Read("3 1 1 1 2 2 2 3 3 3"), table, count);
+  StoreStep(Read("1 9 9 9"), table, count);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(table[0].f, 9.0);
+  EXPECT_EQ(table[2].f, 3.0);
+  StoreStep(Read("-4"), table, count);
+  EXPECT_EQ(count, -4);
+  EXPECT_EQ(table[0].f, 9.0);
+}
+
+}  // namespace
