@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QApplication>
+#include <functional>
+
+// The application object. An exception that leaves an event handler is shown in the error box
+// and the event loop goes on, so the window stays open and every button keeps working.
+class TApplication : public QApplication {
+ public:
+  TApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Runs one operation; an exception that leaves it is shown in the error box (an unknown kind
+// with an empty message). Returns false when it failed.
+bool RunShowingErrors(QWidget* owner, const std::function<void()>& operation);

@@ -1,0 +1,28 @@
+#include <QString>
+#include <exception>
+
+#include "app/application.h"
+#include "app/odecet.h"
+#include "app/platform.h"
+
+// The measured and computed data of this run.
+static SpectrumData Spectra;
+
+int main(int, char* argv[]) {
+  // The program takes no arguments; Qt sees none either.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  TApplication Application(qtArgc, qtArgv);
+  try {
+    Form1 = new TForm1(Spectra);
+    Form1->show();
+    Application.exec();
+  } catch (const std::exception& error) {
+    ShowException(Form1, QString::fromUtf8(error.what()));
+  } catch (...) {
+    ShowException(Form1, QString());
+  }
+  delete Form1;
+  Form1 = nullptr;
+  return 0;
+}

@@ -1,0 +1,168 @@
+#include "app/odecet.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <span>
+
+#include "app/application.h"
+#include "app/platform.h"
+#include "report/difference.h"
+#include "report/report_file.h"
+#include "report/report_text.h"
+#include "spectrum/decimal_separator.h"
+#include "spectrum/step_file.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The layout is in pixels for 96 dpi with an 8 pt (11 px) sans-serif font.
+constexpr QPoint kWindowPosition(192, 114);
+constexpr QSize kOuterSize(554, 244);
+
+QLineEdit* MakeEdit(QWidget* parent, int top, bool readOnly) {
+  auto* edit = new QLineEdit(parent);
+  edit->setGeometry(64, top, 297, 21);
+  edit->setReadOnly(readOnly);  // still focusable and selectable
+  return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, int top, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(376, top, 105, 25);
+  // Outside a dialog this only lets Enter click the button that has the focus.
+  button->setAutoDefault(true);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(SpectrumData& data, QWidget* parent) : QWidget(parent), data_(data) {
+  setWindowTitle(QStringLiteral("Odečet souborů"));
+  setWindowIcon(QIcon(QStringLiteral(":/odecet.png")));
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  setFont(font);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+  setPalette(colours);
+  setAutoFillBackground(true);
+
+  Krok1 = MakeEdit(this, 64, true);
+  Krok2 = MakeEdit(this, 96, true);
+  Odecet = MakeEdit(this, 128, false);
+  Button1 = MakeButton(this, 64, QStringLiteral("&4 žebra"));
+  Button2 = MakeButton(this, 96, QStringLiteral("&3 žebra"));
+  Button3 = MakeButton(this, 128, QStringLiteral("&Generuj"));
+  OpenDialog1 = new TOpenDialog(this);
+  Dir = new QLabel(this);
+  Dir->setTextFormat(Qt::PlainText);
+  Dir->setWordWrap(false);
+  Dir->setGeometry(64, 16, 3, 13);
+  SaveDialog1 = new TSaveDialog(this);
+  Button4 = MakeButton(this, 160, QStringLiteral("&Konec"));
+
+  setTabOrder(Krok1, Krok2);
+  setTabOrder(Krok2, Odecet);
+  setTabOrder(Odecet, Button1);
+  setTabOrder(Button1, Button2);
+  setTabOrder(Button2, Button3);
+  setTabOrder(Button3, Button4);
+
+  // An exception that leaves a handler is shown, and the window goes on.
+  const auto route = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
+    connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { RunShowingErrors(this, [&] { (this->*handler)(button); }); });
+  };
+  route(Button1, &TForm1::Button1Click);
+  route(Button2, &TForm1::Button2Click);
+  route(Button3, &TForm1::Button3Click);
+  route(Button4, &TForm1::Button4Click);
+
+  move(kWindowPosition);
+  resize(kOuterSize);  // corrected for the frame once the window system reports it
+  Krok1->setFocus();
+}
+
+TForm1::~TForm1() {
+  delete OpenDialog1;
+  delete SaveDialog1;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!fitted_) {
+    fitted_ = true;
+    QTimer::singleShot(0, this, &TForm1::FitOuterSize);
+  }
+}
+
+void TForm1::FitOuterSize() {
+  const QSize frame = frameGeometry().size() - geometry().size();
+  resize(kOuterSize - frame);
+}
+
+void TForm1::Button1Click(QObject*) {
+  LoadStep(data_.Step1Path, Krok1, data_.Step1Points, data_.Step1Count);
+}
+
+void TForm1::Button2Click(QObject*) {
+  LoadStep(data_.Step2Path, Krok2, data_.Step2Points, data_.Step2Count);
+}
+
+void TForm1::Button3Click(QObject*) {
+  if (!ComputeDifference())
+    return;
+  WriteReport();
+}
+
+void TForm1::Button4Click(QObject*) {
+  close();
+}
+
+void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count) {
+  if (!OpenDialog1->Execute())
+    return;
+  const QString chosen = OpenDialog1->FileName;
+  path = ToLocalPath(chosen);
+  SetCaption(Dir, ExtractFilePath(chosen));
+  edit->setText(ExtractFileName(chosen));
+  OpenDialog1->InitialDir = ExtractFilePath(chosen);
+  // Until the file has been read whole, no point of it, or of an earlier file, may be used.
+  count = 0;
+  StoreStep(LoadStepFile(path, SystemDecimalSeparator()), table, count);
+}
+
+bool TForm1::ComputeDifference() {
+  const DifferenceResult result = SubtractSpectra(
+      data_.Step1Points, data_.Step1Count, data_.Step2Points, data_.Step2Count, data_.DiffPoints);
+  if (result.mismatch == Mismatch::kNone)
+    return true;
+  const std::string detail =
+      MismatchDetail(result, data_.Step1Points, data_.Step1Count, data_.Step2Points,
+                     data_.Step2Count, SystemDecimalSeparator());
+  MessageDlg(this, QString::fromUtf8(MismatchText(result.mismatch)), QString::fromUtf8(detail));
+  close();
+  return false;
+}
+
+void TForm1::WriteReport() {
+  const QString name = Odecet->text();
+  if (!name.isEmpty()) {
+    data_.ReportPath = FormReportPath(ToLocalPath(Dir->text()), ToLocalPath(name));
+  } else {
+    if (!SaveDialog1->Execute())
+      return;
+    data_.ReportPath = ToLocalPath(SaveDialog1->FileName) + ".txt";
+    Odecet->setText(ExtractFileName(FromLocalPath(data_.ReportPath)));
+  }
+  const auto count = static_cast<std::size_t>(std::max(data_.Step1Count, 0));
+  const std::span<const SpectrumPoint> points(data_.DiffPoints.data(), count);
+  WriteFileReplacing(data_.ReportPath, FormatReport(points, SystemDecimalSeparator()));
+}

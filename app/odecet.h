@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "spectrum/spectrum_point.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TOpenDialog;
+class TSaveDialog;
+
+// The main window: two read-only edits for the step files, the report name, four buttons and
+// the label with the directory of the file loaded last.
+class TForm1 : public QWidget {
+ public:
+  explicit TForm1(SpectrumData& data, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  QLineEdit* Krok1;
+  QLineEdit* Krok2;
+  QLineEdit* Odecet;
+  QPushButton* Button1;
+  QPushButton* Button2;
+  QPushButton* Button3;
+  TOpenDialog* OpenDialog1;
+  QLabel* Dir;
+  TSaveDialog* SaveDialog1;
+  QPushButton* Button4;
+
+  void Button1Click(QObject* Sender);  // load step 1 (4 ribs)
+  void Button2Click(QObject* Sender);  // load step 2 (3 ribs)
+  void Button3Click(QObject* Sender);  // difference and report
+  void Button4Click(QObject* Sender);  // close
+
+  // First stage of generating: false when the spectra do not match; then the warning has been
+  // shown and the window closed.
+  bool ComputeDifference();
+  // Second stage: forms the report path (asking when no name is typed) and writes the report.
+  void WriteReport();
+
+  SpectrumData& data() { return data_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count);
+  void FitOuterSize();
+
+  SpectrumData& data_;
+  bool fitted_ = false;
+};
+
+// The one main window of the program.
+extern TForm1* Form1;

@@ -1,0 +1,113 @@
+#include "app/platform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+
+namespace {
+
+// Qt takes a filter's patterns from its text, but the texts must read as the system's own
+// ("All files (*.*)") while "*.*" would hide names without a dot. So each entry carries its
+// real patterns in a trailing group, and the dialog hides that group.
+QStringList NameFilters(const QList<TFileDialog::Filter>& filters) {
+  QStringList list;
+  for (const auto& [text, patterns] : filters)
+    list << text + QStringLiteral(" (") + patterns + ')';
+  return list;
+}
+
+QString WindowCaption() {
+  return QStringLiteral("Odečet souborů");
+}
+
+}  // namespace
+
+TFileDialog::TFileDialog(QWidget* owner, bool forSaving, const QList<Filter>& filters)
+    : dialog_(new QFileDialog(owner)) {
+  // Qt's own dialog everywhere, so filters and answers behave the same on every desktop.
+  dialog_->setOption(QFileDialog::DontUseNativeDialog);
+  dialog_->setOption(QFileDialog::HideNameFilterDetails);
+  dialog_->setFont(QApplication::font());
+  dialog_->setNameFilters(NameFilters(filters));
+  if (forSaving) {
+    dialog_->setAcceptMode(QFileDialog::AcceptSave);
+    dialog_->setFileMode(QFileDialog::AnyFile);  // asks before replacing an existing file
+  } else {
+    dialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog_->setFileMode(QFileDialog::ExistingFile);
+  }
+}
+
+bool TFileDialog::Execute() {
+  const QFileInfo current(FileName);
+  if (FileName.contains('/')) {
+    dialog_->setDirectory(current.absolutePath());
+    dialog_->selectFile(current.fileName());
+  } else {
+    if (!InitialDir.isEmpty())
+      dialog_->setDirectory(InitialDir);
+    // A bare pattern such as the initial "*.txt" only repeats the first filter.
+    if (!FileName.contains('*') && !FileName.contains('?'))
+      dialog_->selectFile(FileName);
+  }
+  dialog_->selectNameFilter(dialog_->nameFilters().value(0));
+  if (dialog_->exec() != QDialog::Accepted)
+    return false;
+  const QStringList chosen = dialog_->selectedFiles();
+  if (chosen.isEmpty())
+    return false;
+  FileName = chosen.first();
+  return true;
+}
+
+TOpenDialog::TOpenDialog(QWidget* owner)
+    : TFileDialog(owner, false,
+                  {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*.txt")},
+                   {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}) {}
+
+TSaveDialog::TSaveDialog(QWidget* owner)
+    : TFileDialog(owner, true,
+                  {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*txt")},
+                   {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}) {}
+
+void MessageDlg(QWidget* owner, const QString& text, const QString& detail) {
+  QMessageBox box(QMessageBox::Warning, WindowCaption(), text, QMessageBox::Ok, owner);
+  box.setFont(QApplication::font());
+  box.setTextFormat(Qt::PlainText);
+  if (!detail.isEmpty())
+    box.setInformativeText(detail);
+  box.exec();
+}
+
+void ShowException(QWidget* owner, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, WindowCaption(), message, QMessageBox::Ok, owner);
+  box.setFont(QApplication::font());
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+void SetCaption(QLabel* label, const QString& text) {
+  label->setText(text);
+  const int width = std::max(3, label->fontMetrics().horizontalAdvance(text));
+  label->resize(width, label->height());
+}
+
+QString ExtractFilePath(const QString& path) {
+  const auto slash = path.lastIndexOf('/');
+  return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+QString ExtractFileName(const QString& path) {
+  return path.mid(path.lastIndexOf('/') + 1);
+}
+
+std::string ToLocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QString FromLocalPath(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// The operations the window's logic needs from the GUI platform, mapped onto Qt: file dialogs
+// that keep their file name between openings, message boxes, label text and path helpers.
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+class QFileDialog;
+class QLabel;
+class QWidget;
+
+// A file dialog that lives as long as its window. After a confirmed choice FileName holds the
+// chosen file's full path, and the next opening starts there, in that file's directory.
+class TFileDialog {
+ public:
+  // Filter entries are (shown text, patterns) pairs.
+  using Filter = std::pair<QString, QString>;
+
+  TFileDialog(QWidget* owner, bool forSaving, const QList<Filter>& filters);
+
+  // Shows the dialog modally: true when the user confirmed a file, false when cancelled.
+  bool Execute();
+
+  QString FileName = QStringLiteral("*.txt");
+  QString InitialDir;  // where the next opening starts unless FileName names a file
+
+  QFileDialog* dialog() const { return dialog_; }
+
+ private:
+  QFileDialog* dialog_;
+};
+
+class TOpenDialog : public TFileDialog {
+ public:
+  explicit TOpenDialog(QWidget* owner);
+};
+
+class TSaveDialog : public TFileDialog {
+ public:
+  explicit TSaveDialog(QWidget* owner);
+};
+
+// A modal warning box with the single button OK; `detail` is shown below the text.
+void MessageDlg(QWidget* owner, const QString& text, const QString& detail = {});
+
+// A modal error box with the message of an exception that left an operation.
+void ShowException(QWidget* owner, const QString& message);
+
+// Sets a label's caption on one line; the label grows to the right with its text.
+void SetCaption(QLabel* label, const QString& text);
+
+// The directory part of a path, ending with its last '/'; empty when there is none.
+QString ExtractFilePath(const QString& path);
+// The part after the last '/'.
+QString ExtractFileName(const QString& path);
+
+// Paths between the window (QString) and the core (bytes, as the file system takes them).
+std::string ToLocalPath(const QString& path);
+QString FromLocalPath(const std::string& path);

@@ -1,0 +1,126 @@
+// "Generuj": the difference, the mismatch warning and the report file, driven through the window.
+
+#include <gmock/gmock.h>
+
+#include "window_fixture.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// A report line built by hand from the rules: three cells of 38, CR LF.
+std::string Row(const std::string& a, const std::string& b, const std::string& c) {
+  auto cell = [](std::string text) {
+    text.resize(std::max<std::size_t>(38, text.size()), ' ');
+    return text;
+  };
+  return cell(a) + cell(b) + cell(c) + "\r\n";
+}
+const std::string kHead = Row("f (Hz)", "Re (Ohm)", "-Im (Ohm)") + std::string(86, '-') + "\r\n";
+
+class GenerateTest : public WindowTest {
+ protected:
+  void LoadBoth(const std::string& step1, const std::string& step2) {
+    dir.Write("krok1.txt", step1);
+    dir.Write("krok2.txt", step2);
+    Load(form->Button1, dir.path() + "/krok1.txt");
+    Load(form->Button2, dir.path() + "/krok2.txt");
+  }
+};
+
+TEST_F(GenerateTest, ATypicalRunWritesTheReportByteForByte) {
+  LoadBoth("3\n100 12,5 4,75\n200 11,25 3,5\n1E6 10,125 2,25\n",
+           "3\r\n1E2 13 5\r\n200 11,5 3\r\n1000000 10 -2,25e-7\r\n");
+  QTest::keyClicks(form->Odecet, "rozdil");
+  Click(form->Button3);
+  EXPECT_EQ(ReadAll(dir.path() + "/rozdil.txt"), kHead + Row("100", "0,5", "-0,25") +
+                                                     Row("200", "0,25", "0,5") +
+                                                     Row("1000000", "-0,125", "2,250000225"));
+  EXPECT_EQ(data->ReportPath, dir.path() + "/rozdil.txt");
+  EXPECT_TRUE(form->isVisible());
+
+  // Generating again replaces the report, and a typed ".txt" gets another one.
+  form->Odecet->setText("x.txt");
+  Click(form->Button3);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() + "/x.txt.txt"));
+}
+
+TEST_F(GenerateTest, GenerateBeforeAnyLoadAsksForANameAndWritesAnEmptyTable) {
+  script.Then(ModalScript::ChooseFile(Path("result")));
+  Click(form->Button3);
+  EXPECT_EQ(ReadAll(dir.path() + "/result.txt"), kHead);
+  EXPECT_EQ(form->Odecet->text(), QStringLiteral("result.txt"));
+  EXPECT_EQ(form->SaveDialog1->FileName, Path("result"));
+
+  // Dir is still empty, so the typed name is relative to the current directory.
+  Click(form->Button3);
+  EXPECT_EQ(ReadAll(dir.path() + "/result.txt.txt"), kHead);
+}
+
+TEST_F(GenerateTest, ChoosingAnExistingFileAsksAndWritesBesideIt) {
+  dir.Write("old.txt", "keep me");
+  script.Then(ModalScript::ChooseFile(Path("old.txt"))).Then(ModalScript::PressYes());
+  Click(form->Button3);
+  EXPECT_EQ(ReadAll(dir.path() + "/old.txt"), "keep me");
+  EXPECT_EQ(ReadAll(dir.path() + "/old.txt.txt"), kHead);
+  EXPECT_EQ(form->Odecet->text(), QStringLiteral("old.txt.txt"));
+}
+
+TEST_F(GenerateTest, CancellingTheSaveDialogWritesNothing) {
+  script.Then(ModalScript::Cancel());
+  Click(form->Button3);
+  EXPECT_TRUE(form->Odecet->text().isEmpty());
+  EXPECT_TRUE(data->ReportPath.empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
+}
+
+TEST_F(GenerateTest, ACountMismatchWarnsClosesTheWindowAndWritesNothing) {
+  LoadBoth("2 100 1 1 200 2 2", "3 100 1 1 200 2 2 300 3 3");
+  form->Odecet->setText("rozdil");
+  script.Then(script.PressOk());
+  Click(form->Button3);
+  ASSERT_EQ(script.boxTexts.size(), 2);
+  EXPECT_EQ(script.boxTexts[0],
+            QStringLiteral("Zadané soubory se neshodují počtem měřených bodů."));
+  EXPECT_EQ(script.boxTexts[1], QStringLiteral("Počet bodů: 4 žebra 2, 3 žebra 3."));
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/rozdil.txt"));
+}
+
+TEST_F(GenerateTest, AFrequencyMismatchNamesThePoint) {
+  LoadBoth("3 100 1 1 200 2 2 300 3 3", "3 100 1 1 200,5 2 2 300 3 3");
+  form->Odecet->setText("rozdil");
+  script.Then(script.PressOk());
+  Click(form->Button3);
+  ASSERT_EQ(script.boxTexts.size(), 2);
+  EXPECT_EQ(script.boxTexts[0], QStringLiteral("V zadaných souborech se neshodují kmitočty."));
+  EXPECT_EQ(script.boxTexts[1], QStringLiteral("Bod 2: 4 žebra 200 Hz, 3 žebra 200,5 Hz."));
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(data->DiffPoints[0].re, 0.0);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/rozdil.txt"));
+}
+
+TEST_F(GenerateTest, AReportThatCannotBeWrittenIsReportedAndTheOldOneKept) {
+  LoadBoth("1 100 1 1", "1 100 2 2");
+  std::filesystem::create_directory(dir.path() + "/busy.txt");
+  form->Odecet->setText("busy");
+  script.Then(script.PressOk());
+  Click(form->Button3);
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr(dir.path() + "/busy.txt"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/busy.txt"));
+  EXPECT_TRUE(form->isVisible());
+
+  form->Odecet->setText("no/such/dir/x");
+  script.Then(script.PressOk());
+  Click(form->Button3);
+  ASSERT_EQ(script.boxTexts.size(), 4);
+  EXPECT_THAT(script.boxTexts[2].toStdString(), HasSubstr("no/such/dir/x.txt"));
+}
+
+TEST_F(GenerateTest, KonecClosesTheWindow) {
+  Click(form->Button4);
+  EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace

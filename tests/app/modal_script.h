@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+class QWidget;
+
+// Answers the modal dialogs and message boxes that an operation opens, in order, the way a user
+// would: each queued answer is applied to the next modal widget that appears.
+class ModalScript {
+ public:
+  using Answer = std::function<void(QWidget*)>;
+
+  ModalScript();
+  ~ModalScript();
+
+  ModalScript& Then(Answer answer);
+
+  // Answers for the file dialogs.
+  static Answer ChooseFile(const QString& path);
+  static Answer Cancel();
+  // Presses OK in a message box and records its texts.
+  Answer PressOk();
+  // Presses Yes (the overwrite question of the save dialog).
+  static Answer PressYes();
+
+  bool done() const { return answers_.empty() && !pending_; }
+  QStringList boxTexts;           // text, then informative text, of each box answered by PressOk
+  QStringList dialogDirectories;  // where each file dialog answered by ChooseFile/Cancel started
+
+ private:
+  void Poll();
+
+  std::deque<Answer> answers_;
+  QTimer timer_;
+  QElapsedTimer unanswered_;
+  bool pending_ = false;
+};

@@ -1,0 +1,178 @@
+// The window itself: layout, keyboard, dialogs and the error box of a failed load.
+
+#include <gmock/gmock.h>
+
+#include <QFileDialog>
+
+#include "window_fixture.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST_F(WindowTest, StartsEmptyWithItsCaptionLayoutAndFocus) {
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Odečet souborů"));
+  EXPECT_EQ(form->pos(), QPoint(192, 114));
+  EXPECT_TRUE(form->Dir->text().isEmpty());
+  EXPECT_EQ(form->Dir->geometry(), QRect(64, 16, 3, 13));
+  EXPECT_EQ(form->Krok1->geometry(), QRect(64, 64, 297, 21));
+  EXPECT_EQ(form->Krok2->geometry(), QRect(64, 96, 297, 21));
+  EXPECT_EQ(form->Odecet->geometry(), QRect(64, 128, 297, 21));
+  EXPECT_EQ(form->Button1->geometry(), QRect(376, 64, 105, 25));
+  EXPECT_EQ(form->Button2->geometry(), QRect(376, 96, 105, 25));
+  EXPECT_EQ(form->Button3->geometry(), QRect(376, 128, 105, 25));
+  EXPECT_EQ(form->Button4->geometry(), QRect(376, 160, 105, 25));
+  EXPECT_EQ(form->Button1->text(), QStringLiteral("&4 žebra"));
+  EXPECT_EQ(form->Button2->text(), QStringLiteral("&3 žebra"));
+  EXPECT_EQ(form->Button3->text(), QStringLiteral("&Generuj"));
+  EXPECT_EQ(form->Button4->text(), QStringLiteral("&Konec"));
+  EXPECT_EQ(QApplication::focusWidget(), form->Krok1);
+  EXPECT_TRUE(form->Krok1->isReadOnly());
+  EXPECT_TRUE(form->Krok2->isReadOnly());
+  EXPECT_FALSE(form->Odecet->isReadOnly());
+}
+
+TEST_F(WindowTest, ResizingMovesNoControl) {
+  form->resize(900, 600);
+  QTest::qWait(10);
+  EXPECT_EQ(form->Button4->geometry(), QRect(376, 160, 105, 25));
+  EXPECT_EQ(form->Odecet->geometry(), QRect(64, 128, 297, 21));
+}
+
+TEST_F(WindowTest, TabVisitsTheEditsThenTheButtonsAndWraps) {
+  const QWidget* expected[] = {form->Krok2,   form->Odecet,  form->Button1, form->Button2,
+                               form->Button3, form->Button4, form->Krok1};
+  for (const QWidget* next : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next);
+  }
+}
+
+TEST_F(WindowTest, ReadOnlyEditsIgnoreTypingAndTheNameTakesAnyText) {
+  QTest::keyClicks(form->Krok1, "abc");
+  EXPECT_TRUE(form->Krok1->text().isEmpty());
+  QTest::keyClicks(form->Odecet, " x/y.txt ");
+  EXPECT_EQ(form->Odecet->text(), QStringLiteral(" x/y.txt "));
+}
+
+TEST_F(WindowTest, AcceleratorsEnterAndEscape) {
+  // Shortcuts are matched on key events that come from the window system.
+  QWindow* window = form->windowHandle();
+  script.Then(ModalScript::Cancel());
+  QTest::keyClick(window, Qt::Key_4, Qt::AltModifier);
+  // An accelerator clicks the button the way a mouse would, after its press animation.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return script.done(); }));
+
+  // Enter clicks the focused button, and only that.
+  form->Button2->setFocus();
+  script.Then(ModalScript::Cancel());
+  QTest::keyClick(form->Button2, Qt::Key_Return);
+  EXPECT_TRUE(script.done());
+  QTest::keyClick(form->Odecet, Qt::Key_Return);
+  QTest::keyClick(form->Krok1, Qt::Key_Escape);
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(form->isVisible());
+
+  // Alt+K ends the program. (The offscreen platform does not give the focus back after a dialog.)
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(window, Qt::Key_K, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }));
+}
+
+TEST_F(WindowTest, LoadShowsDirectoryAndNameAndReadsThePoints) {
+  dir.Write("krok 1.txt", "3\n100 12,5 4,75\n200 11,25 3,5\n400 10,125 2,25\n");
+  Load(form->Button1, dir.path() + "/krok 1.txt");
+  EXPECT_EQ(form->Dir->text(), Path(""));
+  EXPECT_EQ(form->Dir->geometry().topLeft(), QPoint(64, 16));
+  EXPECT_GT(form->Dir->width(), 3);
+  EXPECT_EQ(form->Krok1->text(), QStringLiteral("krok 1.txt"));
+  EXPECT_EQ(data->Step1Path, dir.path() + "/krok 1.txt");
+  EXPECT_EQ(data->Step1Count, 3);
+  EXPECT_EQ(data->Step1Points[2].re, 10.125);
+  EXPECT_EQ(form->OpenDialog1->InitialDir, Path(""));
+}
+
+TEST_F(WindowTest, CancelledLoadChangesNothing) {
+  dir.Write("a.txt", "1 100 1 2");
+  Load(form->Button1, dir.path() + "/a.txt");
+  script.Then(ModalScript::Cancel());
+  Click(form->Button2);
+  EXPECT_TRUE(form->Krok2->text().isEmpty());
+  EXPECT_EQ(data->Step2Count, 0);
+  EXPECT_EQ(form->OpenDialog1->FileName, Path("a.txt"));
+  EXPECT_EQ(form->Dir->text(), Path(""));
+}
+
+TEST_F(WindowTest, TheOpenDialogStartsAtTheLastChosenFile) {
+  std::filesystem::create_directory(dir.path() + "/other");
+  dir.Write("a.txt", "0");
+  dir.Write("other/b.txt", "0");
+  Load(form->Button1, dir.path() + "/a.txt");
+  Load(form->Button2, dir.path() + "/other/b.txt");
+  EXPECT_EQ(form->Dir->text(), Path("other/"));
+  EXPECT_EQ(form->OpenDialog1->InitialDir, Path("other/"));
+  script.Then(ModalScript::Cancel());
+  Click(form->Button1);
+  script.Then(ModalScript::Cancel());
+  Click(form->Button1);
+  ASSERT_EQ(script.dialogDirectories.size(), 4);
+  EXPECT_EQ(script.dialogDirectories[2], Path("other"));
+  EXPECT_EQ(script.dialogDirectories[3], Path("other")) << "a cancel keeps the file name";
+  EXPECT_EQ(form->OpenDialog1->FileName, Path("other/b.txt"));
+  EXPECT_EQ(form->OpenDialog1->dialog()->selectedFiles().value(0), Path("other/b.txt"));
+}
+
+TEST_F(WindowTest, AllFilesListsNamesWithoutADot) {
+  dir.Write("mereni", "1 100 1 2");
+  script.Then([&](QWidget* widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters().size(), 2);
+    dialog->selectNameFilter(dialog->nameFilters().value(1));
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("mereni"));
+    static_cast<QDialog*>(dialog)->accept();  // public there, as for a user
+  });
+  Click(form->Button1);
+  EXPECT_EQ(data->Step1Count, 1);
+}
+
+TEST_F(WindowTest, ABadStepFileShowsTheErrorAndTheWindowGoesOn) {
+  dir.Write("good.txt", "2\n100 1 2\n200 3 4\n");
+  dir.Write("bad.txt", "2\n100 1 2\n200 3.5 4\n");
+  Load(form->Button1, dir.path() + "/good.txt");
+  ASSERT_EQ(data->Step1Count, 2);
+
+  script.Then(ModalScript::ChooseFile(Path("bad.txt"))).Then(script.PressOk());
+  Click(form->Button1);
+  ASSERT_EQ(script.boxTexts.size(), 2);
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("bad.txt“, bod 2 (reálná část)"));
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("„3.5“"));
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->Krok1->text(), QStringLiteral("bad.txt"));
+  EXPECT_EQ(data->Step1Count, 0) << "no point of a failed file reaches the difference";
+
+  Load(form->Button1, dir.path() + "/good.txt");
+  EXPECT_EQ(data->Step1Count, 2);
+  EXPECT_EQ(form->Krok1->text(), QStringLiteral("good.txt"));
+}
+
+TEST_F(WindowTest, AMissingFileIsReportedByName) {
+  script
+      .Then([&](QWidget* widget) {
+        // The dialog accepts only existing files, so the file goes away after the choice.
+        dir.Write("gone.txt", "1 1 1 1");
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("gone.txt"));
+        std::filesystem::remove(dir.path() + "/gone.txt");
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+      })
+      .Then(script.PressOk());
+  Click(form->Button2);
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("gone.txt“ nelze otevřít"));
+  EXPECT_EQ(form->Krok2->text(), QStringLiteral("gone.txt"));
+  EXPECT_EQ(data->Step2Count, 0);
+}
+
+}  // namespace
