@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <span>
 
@@ -97,15 +96,23 @@ TForm1::~TForm1() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!fitted_) {
-    fitted_ = true;
-    QTimer::singleShot(0, this, &TForm1::FitOuterSize);
-  }
+  if (!shownAt_.isValid()) shownAt_.start();
 }
 
-void TForm1::FitOuterSize() {
-  const QSize frame = frameGeometry().size() - geometry().size();
-  resize(kOuterSize - frame);
+bool TForm1::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // The window manager reports its frame some time after the window is shown; until then the
+  // outer size cannot be known. Fit to it as soon as it arrives, but never fight a user's resize.
+  const auto type = event->type();
+  if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) &&
+      shownAt_.isValid() && shownAt_.elapsed() < 2000) {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame != fittedFrame_) {
+      fittedFrame_ = frame;
+      resize(kOuterSize - frame);
+    }
+  }
+  return handled;
 }
 
 void TForm1::Button1Click(QObject*) {

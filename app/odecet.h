@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -45,13 +46,14 @@ class TForm1 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count);
-  void FitOuterSize();
 
   SpectrumData& data_;
-  bool fitted_ = false;
+  QElapsedTimer shownAt_;
+  QSize fittedFrame_;
 };
 
 // The one main window of the program.
