@@ -1,9 +1,10 @@
 # Front door: installs what the build needs, then forwards to CMake.
 BUILD_DIR ?= build
+PACKAGE_DIR ?= build-package
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test deps configure build clean distclean
+.PHONY: all run test package deps configure build clean distclean
 
 all: build
 
@@ -24,8 +25,16 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# A Debian package, built in Release and installed under /usr.
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	      -DODECET_BUILD_TESTS=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack
+	@ls -l $(PACKAGE_DIR)/*.deb
+
 clean:
 	-cmake --build $(BUILD_DIR) --target clean
 
 distclean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)

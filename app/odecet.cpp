@@ -96,7 +96,8 @@ TForm1::~TForm1() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!shownAt_.isValid()) shownAt_.start();
+  if (!shownAt_.isValid())
+    shownAt_.start();
 }
 
 bool TForm1::event(QEvent* event) {

@@ -150,7 +150,7 @@ double StrToFloat(std::string_view text, char separator) {
   const char other = separator == ',' ? '.' : ',';
   double ignored = 0.0;
   if (Convert(text, other, ignored) != Outcome::kNotANumber) {
-    message += " Desetinný oddělovač podle místního nastavení je „";
+    message += " Očekávaný desetinný oddělovač je „";
     message += separator;
     message += "“.";
   }

@@ -86,8 +86,7 @@ TEST(StrToFloat, ErrorNamesTheTextAndHintsAtTheSeparator) {
     FAIL();
   } catch (const ConversionError& error) {
     EXPECT_EQ(error.text(), "12.5");
-    EXPECT_STREQ(error.what(),
-                 "„12.5“ není platné číslo. Desetinný oddělovač podle místního nastavení je „,“.");
+    EXPECT_STREQ(error.what(), "„12.5“ není platné číslo. Očekávaný desetinný oddělovač je „,“.");
   }
   try {
     StrToFloat("abc", '.');

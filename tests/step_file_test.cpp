@@ -102,8 +102,8 @@ TEST(ReadStepText, RefusesAFileThatEndsEarly) {
 
 TEST(ReadStepText, NamesTheBadNumberItsPointAndItsValue) {
   EXPECT_EQ(ErrorOf("2 1 2 3 4 5.5 6"),
-            "Soubor „krok.txt“, bod 2 (reálná část): „5.5“ není platné číslo. Desetinný oddělovač "
-            "podle místního nastavení je „,“.");
+            "Soubor „krok.txt“, bod 2 (reálná část): „5.5“ není platné číslo. Očekávaný desetinný "
+            "oddělovač je „,“.");
   EXPECT_THAT(ErrorOf("1 1 2 x3", '.'), HasSubstr("bod 1 (imaginární část): „x3“"));
   EXPECT_THAT(ErrorOf("1 a b c", '.'), HasSubstr("(kmitočet): „a“"));
   EXPECT_THAT(ErrorOf(std::string("2 1 2 3 4\0 5 6", 14)),

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Exit statuses of odecet-cli.
+enum ExitStatus : int {
+  kReportWritten = 0,
+  kSpectraDiffer = 1,
+  kBadStepFile = 2,
+  kReportNotWritten = 3,
+  kWrongUsage = 64,
+};
+
+// Runs odecet-cli on its arguments (without the program name); writes the report to `out`
+// unless -o names a file, and messages to `err`.
+int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
