@@ -1,9 +1,14 @@
 #include "spectrum/decimal_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
 #include <system_error>
 
 #include "spectrum/errors.h"
@@ -14,12 +19,21 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, 23> kExactPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // What the grammar check learns about a number text, so that the value can be formed
 // and an out-of-range result classified without scanning again.
 struct NumberShape {
   bool negative = false;
-  std::int64_t leadingExponent = 0;  // decimal exponent of the first non-zero digit
   bool allZero = true;
+  std::int64_t leadingExponent = 0;  // decimal exponent of the first non-zero digit
+  // The significant digits as an integer and its decimal exponent, while they fit.
+  std::uint64_t mantissa = 0;
+  std::int64_t mantissaExponent = 0;
+  bool mantissaExact = true;  // false once a non-zero digit did not fit
 };
 
 // Checks `text` (already trimmed) against the grammar and returns its shape.
@@ -33,6 +47,9 @@ bool CheckGrammar(std::string_view text, char separator, NumberShape& shape) {
   std::int64_t digitsBeforeSeparator = 0;
   std::int64_t firstNonZero = -1;  // index among all mantissa digits
   std::int64_t digitCount = 0;
+  int significantDigits = 0;
+  std::int64_t droppedIntegerDigits = 0;
+  std::int64_t keptFractionDigits = 0;
   bool seenSeparator = false;
   for (; i < n; ++i) {
     const char c = text[i];
@@ -42,6 +59,22 @@ bool CheckGrammar(std::string_view text, char separator, NumberShape& shape) {
       ++digitCount;
       if (!seenSeparator)
         ++digitsBeforeSeparator;
+      if (firstNonZero < 0) {
+        if (seenSeparator)
+          ++keptFractionDigits;  // leading zeros of a fraction scale it
+        continue;
+      }
+      if (significantDigits < 19) {
+        shape.mantissa = shape.mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        ++significantDigits;
+        if (seenSeparator)
+          ++keptFractionDigits;
+      } else {
+        if (c != '0')
+          shape.mantissaExact = false;
+        if (!seenSeparator)
+          ++droppedIntegerDigits;
+      }
     } else if (c == separator && !seenSeparator) {
       seenSeparator = true;
     } else {
@@ -78,6 +111,20 @@ bool CheckGrammar(std::string_view text, char separator, NumberShape& shape) {
     shape.allZero = false;
     shape.leadingExponent = digitsBeforeSeparator - firstNonZero - 1 + exponent;
   }
+  shape.mantissaExponent = exponent + droppedIntegerDigits - keptFractionDigits;
+  return true;
+}
+
+// The exact fast path: an integer below 2^53 times or divided by an exact power of ten is
+// one correctly rounded operation. Covers almost every measured value.
+bool FastValue(const NumberShape& shape, double& value) {
+  if (!shape.mantissaExact || shape.mantissa > (std::uint64_t{1} << 53))
+    return false;
+  if (shape.mantissaExponent < -22 || shape.mantissaExponent > 22)
+    return false;
+  const auto m = static_cast<double>(shape.mantissa);
+  const auto power = static_cast<std::size_t>(std::abs(shape.mantissaExponent));
+  value = shape.mantissaExponent >= 0 ? m * kExactPowers[power] : m / kExactPowers[power];
   return true;
 }
 
@@ -97,35 +144,143 @@ Outcome Convert(std::string_view raw, char separator, double& value) {
   if (!CheckGrammar(text, separator, shape))
     return Outcome::kNotANumber;
 
-  // from_chars wants '.' and no leading '+'.
-  std::string_view body = text;
-  if (!body.empty() && body.front() == '+')
-    body.remove_prefix(1);
-  std::string copy;
-  char small[64];
-  if (separator != '.' && body.find(separator) != std::string_view::npos) {
-    char* out = small;
-    if (body.size() > sizeof small) {
-      copy.assign(body);
-      out = copy.data();
-    } else {
-      std::copy(body.begin(), body.end(), small);
-    }
-    std::replace(out, out + body.size(), separator, '.');
-    body = std::string_view(out, body.size());
-  }
-
   double parsed = 0.0;
-  const auto result = std::from_chars(body.data(), body.data() + body.size(), parsed);
-  if (result.ec == std::errc::result_out_of_range) {
-    if (!shape.allZero && shape.leadingExponent >= 0)
-      return Outcome::kOutOfRange;
-    parsed = 0.0;  // below the smallest subnormal: rounds to zero
-  } else if (result.ec != std::errc() || result.ptr != body.data() + body.size()) {
-    return Outcome::kNotANumber;  // not expected after the grammar check
+  if (!FastValue(shape, parsed)) {
+    // from_chars wants '.' and no leading '+'.
+    std::string_view body = text;
+    if (!body.empty() && body.front() == '+')
+      body.remove_prefix(1);
+    std::string copy;
+    char small[64];
+    if (separator != '.' && body.find(separator) != std::string_view::npos) {
+      char* out = small;
+      if (body.size() > sizeof small) {
+        copy.assign(body);
+        out = copy.data();
+      } else {
+        std::copy(body.begin(), body.end(), small);
+      }
+      std::replace(out, out + body.size(), separator, '.');
+      body = std::string_view(out, body.size());
+    }
+    const auto result = std::from_chars(body.data(), body.data() + body.size(), parsed);
+    if (result.ec == std::errc::result_out_of_range) {
+      if (!shape.allZero && shape.leadingExponent >= 0)
+        return Outcome::kOutOfRange;
+      parsed = 0.0;  // below the smallest subnormal: rounds to zero
+    } else if (result.ec != std::errc() || result.ptr != body.data() + body.size()) {
+      return Outcome::kNotANumber;  // not expected after the grammar check
+    }
   }
-  value = shape.negative ? -std::fabs(parsed) : parsed;
+  value = shape.negative ? -std::fabs(parsed) : std::fabs(parsed);
   return Outcome::kOk;
+}
+
+// ---- writing ----
+
+constexpr std::uint64_t kLow15 = 100'000'000'000'000;     // 1e14
+constexpr std::uint64_t kHigh15 = 1'000'000'000'000'000;  // 1e15
+constexpr int kLowestPower = -300;
+constexpr int kHighestPower = 345;
+
+using PowerTable = std::array<long double, kHighestPower - kLowestPower + 1>;
+
+// 10^k in extended precision, correctly rounded.
+PowerTable MakeExtendedPowers() {
+  PowerTable powers{};
+  for (int k = kLowestPower; k <= kHighestPower; ++k) {
+    const std::string text = "1e" + std::to_string(k);
+    powers[static_cast<std::size_t>(k - kLowestPower)] = std::strtold(text.c_str(), nullptr);
+  }
+  return powers;
+}
+const PowerTable kExtendedPowers = MakeExtendedPowers();
+
+long double ExtendedPower(int k) {
+  return kExtendedPowers[static_cast<std::size_t>(k - kLowestPower)];
+}
+
+// The exponent e of value = f * 2^e with f in [0.5, 1), as frexp gives it.
+int BinaryExponent(double value) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (biased != 0)
+    return biased - 1022;
+  int exponent = 0;
+  std::frexp(value, &exponent);  // subnormal
+  return exponent;
+}
+
+// The value (positive, finite, not zero) rounded to 15 significant digits: digits in
+// [1e14, 1e15) and the decimal exponent of the first. Scaling in extended precision errs by far
+// less than 0.001 of a unit in the 15th digit; a value that close to halfway between two
+// 15-digit neighbours is left to the exact path (false).
+bool FastRound15(double value, std::uint64_t& digits, int& exponent) {
+  if constexpr (std::numeric_limits<long double>::digits != 64) {
+    return false;  // not the x87 extended format this relies on
+  } else {
+    // floor(log10(2^(b-1))), exact over the double range.
+    int e = ((BinaryExponent(value) - 1) * 78913) >> 18;
+    long double scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
+    if (scaled >= static_cast<long double>(kHigh15)) {
+      ++e;
+      scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
+    } else if (scaled < static_cast<long double>(kLow15)) {
+      --e;
+      scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
+    }
+    // Adding 2^63 rounds to the nearest integer (its last place is 1 there), which then stands
+    // in the 64-bit significand; cheaper than a conversion that switches the FPU's rounding.
+    const long double shifted = scaled + 0x1p63L;
+    std::uint64_t significand = 0;
+    std::memcpy(&significand, &shifted, sizeof significand);
+    if (std::fabs(scaled - (shifted - 0x1p63L)) > 0.499L)
+      return false;
+    digits = significand - (std::uint64_t{1} << 63);
+    if (digits >= kHigh15) {
+      digits /= 10;
+      ++e;
+    }
+    exponent = e;
+    return digits >= kLow15 && digits < kHigh15;
+  }
+}
+
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Eight decimal digits of v < 10^8, two at a time in short independent chains.
+void WriteEightDigits(std::uint32_t v, char* out) {
+  const std::uint32_t high = v / 10000;
+  const std::uint32_t low = v % 10000;
+  std::memcpy(out, &kDigitPairs[2 * (high / 100)], 2);
+  std::memcpy(out + 2, &kDigitPairs[2 * (high % 100)], 2);
+  std::memcpy(out + 4, &kDigitPairs[2 * (low / 100)], 2);
+  std::memcpy(out + 6, &kDigitPairs[2 * (low % 100)], 2);
+}
+
+// The exact path: the C++ library's correctly rounded 15-digit scientific text.
+void ExactRound15(double value, std::uint64_t& digits, int& exponent) {
+  char buffer[40];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+  digits = 0;
+  const char* p = buffer;
+  for (; *p != 'e'; ++p) {
+    if (IsDigit(*p))
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  }
+  ++p;
+  if (*p == '+')
+    ++p;
+  std::from_chars(p, result.ptr, exponent);
 }
 
 }  // namespace
@@ -170,55 +325,53 @@ void AppendFloatText(std::string& out, double value, char separator) {
     out += '0';
     return;
   }
-  // "-d.ddddddddddddddde-XXX": 15 significant digits, correctly rounded.
-  char buffer[40];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-  const char* p = buffer;
-  if (*p == '-') {
-    out += '-';
-    ++p;
-  }
-  char digits[15];
-  int digitCount = 0;
-  digits[digitCount++] = *p++;
-  ++p;  // '.'
-  while (*p != 'e')
-    digits[digitCount++] = *p++;
-  ++p;  // 'e'
-  if (*p == '+')
-    ++p;
+  char text[32];
+  char* p = text;
+  if (value < 0)
+    *p++ = '-';
+  std::uint64_t rounded = 0;
   int exponent = 0;
-  std::from_chars(p, result.ptr, exponent);
+  if (!FastRound15(std::fabs(value), rounded, exponent)) {
+    ExactRound15(std::fabs(value), rounded, exponent);
+  }
+  char sixteen[16];
+  WriteEightDigits(static_cast<std::uint32_t>(rounded / 100'000'000), sixteen);
+  WriteEightDigits(static_cast<std::uint32_t>(rounded % 100'000'000), sixteen + 8);
+  const char* digits = sixteen + 1;  // the first is always 0
+  int digitCount = 15;
   while (digitCount > 1 && digits[digitCount - 1] == '0')
     --digitCount;
 
+  const auto copyDigits = [&](int from, int to) {
+    for (int i = from; i < to; ++i)
+      *p++ = digits[i];
+  };
   if (exponent >= -5 && exponent < 15) {
     if (exponent >= 0) {
       const int integerDigits = exponent + 1;
       for (int i = 0; i < integerDigits; ++i)
-        out += i < digitCount ? digits[i] : '0';
+        *p++ = i < digitCount ? digits[i] : '0';
       if (digitCount > integerDigits) {
-        out += separator;
-        out.append(digits + integerDigits, digits + digitCount);
+        *p++ = separator;
+        copyDigits(integerDigits, digitCount);
       }
     } else {
-      out += '0';
-      out += separator;
-      out.append(static_cast<std::size_t>(-exponent - 1), '0');
-      out.append(digits, digits + digitCount);
+      *p++ = '0';
+      *p++ = separator;
+      for (int i = 0; i < -exponent - 1; ++i)
+        *p++ = '0';
+      copyDigits(0, digitCount);
     }
-    return;
+  } else {
+    *p++ = digits[0];
+    if (digitCount > 1) {
+      *p++ = separator;
+      copyDigits(1, digitCount);
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, text + sizeof text, exponent).ptr;
   }
-  out += digits[0];
-  if (digitCount > 1) {
-    out += separator;
-    out.append(digits + 1, digits + digitCount);
-  }
-  out += 'E';
-  char exponentText[8];
-  const auto written = std::to_chars(exponentText, exponentText + sizeof exponentText, exponent);
-  out.append(exponentText, written.ptr);
+  out.append(text, p);
 }
 
 std::string FloatToStr(double value, char separator) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <initializer_list>
 #include <limits>
 #include <utility>
 

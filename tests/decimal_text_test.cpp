@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "spectrum/errors.h"
 
@@ -163,6 +166,69 @@ TEST(DecimalText, ReadingAndWritingBackGivesTheShortestText) {
     EXPECT_EQ(FloatToStr(StrToFloat(text, ','), ','), text);
   }
   EXPECT_EQ(FloatToStr(StrToFloat("0,1000", ','), ','), "0,1");
+}
+
+}  // namespace
+
+namespace {
+
+// The C library as the reference: strtod reads correctly rounded in the C locale, and
+// "%.14e" rounds to 15 significant digits exactly.
+double Rounded15(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.14e", value);
+  return std::strtod(text, nullptr);
+}
+
+TEST(DecimalText, WritingRoundsLikeTheCLibraryAcrossTheDoubleRange) {
+  std::mt19937_64 random(12345);
+  int checked = 0;
+  for (int i = 0; i < 200000; ++i) {
+    double value = 0;
+    if (i % 2 == 0) {
+      const std::uint64_t bits = random();
+      std::memcpy(&value, &bits, sizeof value);
+      if (!std::isfinite(value))
+        continue;
+    } else {
+      // Differences of measured values: short decimals minus short decimals.
+      const auto a = static_cast<double>(random() % 1000000) / 1000.0;
+      const auto b = static_cast<double>(random() % 1000000) / 10000.0;
+      value = a - b;
+    }
+    const std::string text = FloatToStr(value, '.');
+    ASSERT_EQ(std::strtod(text.c_str(), nullptr), Rounded15(value)) << text;
+    ++checked;
+  }
+  EXPECT_GT(checked, 190000);
+}
+
+TEST(DecimalText, HalfwayCasesRoundToEven) {
+  EXPECT_EQ(FloatToStr(1000000000000005.0, '.'), "1E15");
+  EXPECT_EQ(FloatToStr(1000000000000015.0, '.'), "1.00000000000002E15");
+  EXPECT_EQ(FloatToStr(0.5, '.'), "0.5");
+}
+
+TEST(StrToFloat, ReadsLikeTheCLibrary) {
+  std::mt19937_64 random(54321);
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    if (random() % 2)
+      text += '-';
+    const int digits = 1 + static_cast<int>(random() % 24);
+    const auto point = static_cast<int>(random() % static_cast<std::uint64_t>(digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point && d > 0)
+        text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 3 == 0)
+      text += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
+    double value = 0;
+    ASSERT_TRUE(TryStrToFloat(text, '.', value)) << text;
+    const double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+// Speed of each core stage on a full table (1000 points), and of number text against the
+// C library's conversions measured in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "report/difference.h"
+#include "report/report_text.h"
+#include "spectrum/decimal_text.h"
+#include "spectrum/step_file.h"
+
+namespace {
+
+// Realistic measured values: log-spaced frequencies, resistances of a few Ohm to kOhm.
+std::vector<SpectrumPoint> Spectrum(unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> spread(0.5, 2.0);
+  std::vector<SpectrumPoint> points;
+  for (int i = 0; i < MaxPoints; ++i) {
+    const double f = 1e5 * std::pow(10.0, -6.0 * i / (MaxPoints - 1));
+    points.push_back({f, 150.0 * spread(random), -40.0 * spread(random)});
+  }
+  return points;
+}
+
+std::string StepText(const std::vector<SpectrumPoint>& points, char separator) {
+  std::string text = std::to_string(points.size()) + "\r\n";
+  for (const auto& p : points) {
+    for (double v : {p.f, p.re, p.im}) {
+      char cell[32];
+      std::snprintf(cell, sizeof cell, "%.6g", v);
+      for (char* c = cell; *c; ++c) {
+        if (*c == '.')
+          *c = separator;
+      }
+      text += cell;
+      text += '\t';
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::vector<std::string> Tokens(char separator) {
+  std::vector<std::string> tokens;
+  for (const auto& p : Spectrum(7)) {
+    for (double v : {p.f, p.re, p.im}) {
+      char cell[32];
+      std::snprintf(cell, sizeof cell, "%.6g", v);
+      for (char* c = cell; *c; ++c) {
+        if (*c == '.')
+          *c = separator;
+      }
+      tokens.emplace_back(cell);
+    }
+  }
+  return tokens;
+}
+
+std::vector<double> Values() {
+  std::vector<double> values;
+  const auto a = Spectrum(1);
+  const auto b = Spectrum(2);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    values.push_back(a[i].f);
+    values.push_back(b[i].re - a[i].re);  // differences have all 15 digits to write
+    values.push_back(a[i].im - b[i].im);
+  }
+  return values;
+}
+
+void ReadStepFile1000(benchmark::State& state) {
+  const std::string text = StepText(Spectrum(1), ',');
+  for (auto _ : state) {
+    StepFile file = ReadStepText(text, ',', "bench");
+    benchmark::DoNotOptimize(file.points.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(ReadStepFile1000)->Unit(benchmark::kMicrosecond);
+
+void ComputeDifference1000(benchmark::State& state) {
+  const auto step1 = Spectrum(1);
+  auto step2 = Spectrum(2);
+  for (std::size_t i = 0; i < step1.size(); ++i)
+    step2[i].f = step1[i].f;
+  std::vector<SpectrumPoint> diff(step1.size());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(SubtractSpectra(step1, MaxPoints, step2, MaxPoints, diff));
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(ComputeDifference1000)->Unit(benchmark::kMicrosecond);
+
+void FormatReport1000(benchmark::State& state) {
+  const auto values = Values();
+  std::vector<SpectrumPoint> points;
+  for (std::size_t i = 0; i + 2 < values.size(); i += 3) {
+    points.push_back({values[i], values[i + 1], values[i + 2]});
+  }
+  for (auto _ : state) {
+    std::string report = FormatReport(points, ',');
+    benchmark::DoNotOptimize(report.data());
+  }
+}
+BENCHMARK(FormatReport1000)->Unit(benchmark::kMicrosecond);
+
+// Number text, 3000 numbers per iteration, against the C library.
+void ReadNumbers_StrToFloat(benchmark::State& state) {
+  const auto tokens = Tokens(',');
+  for (auto _ : state) {
+    double sum = 0;
+    for (const auto& token : tokens)
+      sum += StrToFloat(token, ',');
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(ReadNumbers_StrToFloat)->Unit(benchmark::kMicrosecond);
+
+void ReadNumbers_strtod(benchmark::State& state) {
+  const auto tokens = Tokens('.');
+  for (auto _ : state) {
+    double sum = 0;
+    for (const auto& token : tokens)
+      sum += std::strtod(token.c_str(), nullptr);
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(ReadNumbers_strtod)->Unit(benchmark::kMicrosecond);
+
+void WriteNumbers_FloatToStr(benchmark::State& state) {
+  const auto values = Values();
+  std::string out;
+  for (auto _ : state) {
+    for (double v : values) {
+      out.clear();
+      AppendFloatText(out, v, ',');
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+}
+BENCHMARK(WriteNumbers_FloatToStr)->Unit(benchmark::kMicrosecond);
+
+void WriteNumbers_snprintf(benchmark::State& state) {
+  const auto values = Values();
+  char out[40];
+  for (auto _ : state) {
+    for (double v : values) {
+      std::snprintf(out, sizeof out, "%.15g", v);
+      benchmark::DoNotOptimize(out);
+    }
+  }
+}
+BENCHMARK(WriteNumbers_snprintf)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
