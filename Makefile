@@ -1,10 +1,14 @@
 # Front door: installs what the build needs, then forwards to CMake.
 BUILD_DIR ?= build
 PACKAGE_DIR ?= build-package
+BENCH_DIR ?= build-bench
+FUZZ_DIR ?= build-fuzz
+SANITIZE_DIR ?= build-sanitize
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test package deps configure build clean distclean
+.PHONY: all run test package bench fuzz test-sanitize deps configure build clean distclean
 
 all: build
 
@@ -33,8 +37,31 @@ package: deps
 	cd $(PACKAGE_DIR) && cpack
 	@ls -l $(PACKAGE_DIR)/*.deb
 
+# Benchmarks, in Release: the core stages, then odecet-cli against awk.
+bench: deps
+	@tools/install-deps.sh libbenchmark-dev python3 mawk
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DODECET_BUILD_BENCH=ON \
+	      -DODECET_BUILD_TESTS=OFF -DODECET_BUILD_GUI=OFF
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	python3 bench/run.py $(BENCH_DIR)
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DODECET_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS, from its seed corpus.
+fuzz: deps
+	@tools/install-deps.sh clang libclang-rt-14-dev
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DODECET_FUZZ=ON \
+	      -DODECET_BUILD_TESTS=OFF -DODECET_BUILD_GUI=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
 	-cmake --build $(BUILD_DIR) --target clean
 
 distclean:
-	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SANITIZE_DIR)

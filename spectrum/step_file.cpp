@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <initializer_list>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "spectrum/decimal_text.h"
@@ -208,9 +209,9 @@ class FileSource : public ChunkSource {
 
   std::string_view NextChunk() override {
     for (;;) {
-      const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+      const ssize_t got = ::read(fd_, buffer_.get(), kBufferSize);
       if (got >= 0)
-        return std::string_view(buffer_.data(), static_cast<std::size_t>(got));
+        return std::string_view(buffer_.get(), static_cast<std::size_t>(got));
       if (errno != EINTR)
         Fail("nelze přečíst", errno);
     }
@@ -223,7 +224,9 @@ class FileSource : public ChunkSource {
 
   std::string path_;
   int fd_ = -1;
-  std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+  // Not zero-filled: a short-lived tool pays for every page it touches.
+  static constexpr std::size_t kBufferSize = 16 * 1024;
+  std::unique_ptr<char[]> buffer_{new char[kBufferSize]};
 };
 
 }  // namespace
