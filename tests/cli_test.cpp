@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "report_by_hand.h"
 #include "test_files.h"
 
 namespace {
@@ -54,15 +55,6 @@ Outcome RunCli(const TempDir& directory, const std::vector<std::string>& argumen
   return outcome;
 }
 
-std::string Row(const std::string& a, const std::string& b, const std::string& c) {
-  auto cell = [](std::string text) {
-    text.resize(std::max<std::size_t>(38, text.size()), ' ');
-    return text;
-  };
-  return cell(a) + cell(b) + cell(c) + "\r\n";
-}
-const std::string kHead = Row("f (Hz)", "Re (Ohm)", "-Im (Ohm)") + std::string(86, '-') + "\r\n";
-
 bool DecimalSeparatorIsMissing() {
   const char* path = std::getenv("LOCPATH");
   return path == nullptr || !std::filesystem::exists(std::string(path) + "/cs_CZ.UTF-8");
@@ -75,7 +67,8 @@ class CliTest : public ::testing::Test {
     dir.Write("k2.txt", "2\r\n1E2 2 1,25\r\n200 3 -2E-7\r\n");
   }
   TempDir dir;
-  const std::string expected = kHead + Row("100", "0,5", "0,75") + Row("200", "2", "1E-7");
+  const std::string expected =
+      kReportHead + ReportRow("100", "0,5", "0,75") + ReportRow("200", "2", "1E-7");
 };
 
 TEST_F(CliTest, WritesTheReportToStandardOutputOrToAFile) {
@@ -101,7 +94,7 @@ TEST_F(CliTest, TakesTheSeparatorFromTheLocaleUnlessGiven) {
   dir.Write("p1.txt", "1 0.5 1.5 2.5");
   dir.Write("p2.txt", "1 0.5 1.25 2");
   EXPECT_EQ(RunCli(dir, {"p1.txt", "p2.txt"}, "en_US.UTF-8").out,
-            kHead + Row("0.5", "-0.25", "0.5"));
+            kReportHead + ReportRow("0.5", "-0.25", "0.5"));
   EXPECT_EQ(RunCli(dir, {"--decimal-separator", ".", "p1.txt", "p2.txt"}, "cs_CZ.UTF-8").status, 0);
 }
 

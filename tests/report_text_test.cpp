@@ -4,24 +4,16 @@
 
 #include <vector>
 
+#include "report_by_hand.h"
+
 namespace {
-
-std::string Line(const std::string& a, const std::string& b, const std::string& c) {
-  auto cell = [](std::string text) {
-    text.resize(std::max<std::size_t>(text.size(), 38), ' ');
-    return text;
-  };
-  return cell(a) + cell(b) + cell(c) + "\r\n";
-}
-
-const std::string kHeader = Line("f (Hz)", "Re (Ohm)", "-Im (Ohm)");
-const std::string kRule = std::string(86, '-') + "\r\n";
 
 TEST(FormatReport, MatchesTheTwoPointExampleByteForByte) {
   const std::vector<SpectrumPoint> points = {{1000, 0.5, -2.25}, {2000, 0.75, -1.5}};
   const std::string report = FormatReport(points, ',');
   EXPECT_EQ(report.size(), 436u);
-  EXPECT_EQ(report, kHeader + kRule + Line("1000", "0,5", "-2,25") + Line("2000", "0,75", "-1,5"));
+  EXPECT_EQ(report,
+            kReportHead + ReportRow("1000", "0,5", "-2,25") + ReportRow("2000", "0,75", "-1,5"));
   EXPECT_EQ(report.substr(0, 116), "f (Hz)" + std::string(32, ' ') + "Re (Ohm)" +
                                        std::string(30, ' ') + "-Im (Ohm)" + std::string(29, ' ') +
                                        "\r\n");
@@ -32,7 +24,7 @@ TEST(FormatReport, MatchesTheTwoPointExampleByteForByte) {
 TEST(FormatReport, WithoutPointsHoldsHeaderAndRuleOnly) {
   const std::string report = FormatReport({}, ',');
   EXPECT_EQ(report.size(), 204u);
-  EXPECT_EQ(report, kHeader + kRule);
+  EXPECT_EQ(report, kReportHead);
 }
 
 TEST(FormatReport, SizeFollowsThePointCount) {

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 
+#include "report_by_hand.h"
 #include "window_fixture.h"
 
 namespace {
@@ -9,14 +10,6 @@ namespace {
 using ::testing::HasSubstr;
 
 // A report line built by hand from the rules: three cells of 38, CR LF.
-std::string Row(const std::string& a, const std::string& b, const std::string& c) {
-  auto cell = [](std::string text) {
-    text.resize(std::max<std::size_t>(38, text.size()), ' ');
-    return text;
-  };
-  return cell(a) + cell(b) + cell(c) + "\r\n";
-}
-const std::string kHead = Row("f (Hz)", "Re (Ohm)", "-Im (Ohm)") + std::string(86, '-') + "\r\n";
 
 class GenerateTest : public WindowTest {
  protected:
@@ -33,9 +26,9 @@ TEST_F(GenerateTest, ATypicalRunWritesTheReportByteForByte) {
            "3\r\n1E2 13 5\r\n200 11,5 3\r\n1000000 10 -2,25e-7\r\n");
   QTest::keyClicks(form->Odecet, "rozdil");
   Click(form->Button3);
-  EXPECT_EQ(ReadAll(dir.path() + "/rozdil.txt"), kHead + Row("100", "0,5", "-0,25") +
-                                                     Row("200", "0,25", "0,5") +
-                                                     Row("1000000", "-0,125", "2,250000225"));
+  EXPECT_EQ(ReadAll(dir.path() + "/rozdil.txt"), kReportHead + ReportRow("100", "0,5", "-0,25") +
+                                                     ReportRow("200", "0,25", "0,5") +
+                                                     ReportRow("1000000", "-0,125", "2,250000225"));
   EXPECT_EQ(data->ReportPath, dir.path() + "/rozdil.txt");
   EXPECT_TRUE(form->isVisible());
 
@@ -48,13 +41,13 @@ TEST_F(GenerateTest, ATypicalRunWritesTheReportByteForByte) {
 TEST_F(GenerateTest, GenerateBeforeAnyLoadAsksForANameAndWritesAnEmptyTable) {
   script.Then(ModalScript::ChooseFile(Path("result")));
   Click(form->Button3);
-  EXPECT_EQ(ReadAll(dir.path() + "/result.txt"), kHead);
+  EXPECT_EQ(ReadAll(dir.path() + "/result.txt"), kReportHead);
   EXPECT_EQ(form->Odecet->text(), QStringLiteral("result.txt"));
   EXPECT_EQ(form->SaveDialog1->FileName, Path("result"));
 
   // Dir is still empty, so the typed name is relative to the current directory.
   Click(form->Button3);
-  EXPECT_EQ(ReadAll(dir.path() + "/result.txt.txt"), kHead);
+  EXPECT_EQ(ReadAll(dir.path() + "/result.txt.txt"), kReportHead);
 }
 
 TEST_F(GenerateTest, ChoosingAnExistingFileAsksAndWritesBesideIt) {
@@ -62,7 +55,7 @@ TEST_F(GenerateTest, ChoosingAnExistingFileAsksAndWritesBesideIt) {
   script.Then(ModalScript::ChooseFile(Path("old.txt"))).Then(ModalScript::PressYes());
   Click(form->Button3);
   EXPECT_EQ(ReadAll(dir.path() + "/old.txt"), "keep me");
-  EXPECT_EQ(ReadAll(dir.path() + "/old.txt.txt"), kHead);
+  EXPECT_EQ(ReadAll(dir.path() + "/old.txt.txt"), kReportHead);
   EXPECT_EQ(form->Odecet->text(), QStringLiteral("old.txt.txt"));
 }
 
