@@ -4,9 +4,9 @@
 set -u
 out=$1
 mkdir -p "$out"
-for spec in cs_CZ:cs_CZ.UTF-8 en_US:en_US.UTF-8; do
-  source=${spec%%:*}
-  name=${spec#*:}
+for entry in cs_CZ:cs_CZ.UTF-8 en_US:en_US.UTF-8; do
+  source=${entry%%:*}
+  name=${entry#*:}
   [ -f "$out/$name/LC_NUMERIC" ] && continue
   # localedef exits 1 when it only warns; the locale is written all the same.
   localedef --no-archive -i "$source" -f UTF-8 "$out/$name" >/dev/null 2>&1
