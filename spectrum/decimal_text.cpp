@@ -194,10 +194,11 @@ PowerTable MakeExtendedPowers() {
   }
   return powers;
 }
-const PowerTable kExtendedPowers = MakeExtendedPowers();
-
+// Built on first use, not at start-up: a quarter of a millisecond that a run writing no number
+// (the window before "Generuj", odecet-cli --help or a bad file) need not pay.
 long double ExtendedPower(int k) {
-  return kExtendedPowers[static_cast<std::size_t>(k - kLowestPower)];
+  static const PowerTable powers = MakeExtendedPowers();
+  return powers[static_cast<std::size_t>(k - kLowestPower)];
 }
 
 // The exponent e of value = f * 2^e with f in [0.5, 1), as frexp gives it.
