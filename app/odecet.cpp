@@ -138,10 +138,11 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
   if (!OpenDialog1->Execute())
     return;
   const QString chosen = OpenDialog1->FileName;
+  const QString directory = ExtractFilePath(chosen);
   path = ToLocalPath(chosen);
-  SetCaption(Dir, ExtractFilePath(chosen));
+  SetCaption(Dir, directory);
   edit->setText(ExtractFileName(chosen));
-  OpenDialog1->InitialDir = ExtractFilePath(chosen);
+  OpenDialog1->InitialDir = directory;
   // Until the file has been read whole, no point of it, or of an earlier file, may be used.
   count = 0;
   StoreStep(LoadStepFile(path, SystemDecimalSeparator()), table, count);
