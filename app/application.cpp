@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <exception>
+#include <new>
 
 #include "app/platform.h"
 
@@ -12,9 +13,17 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setWindowIcon(QIcon(QStringLiteral(":/odecet.png")));
 }
 
+namespace {
+
+const QString kOutOfMemory = QStringLiteral("Pro tuto operaci není dost paměti.");
+
+}  // namespace
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
+  } catch (const std::bad_alloc&) {
+    ShowException(activeWindow(), kOutOfMemory);
   } catch (const std::exception& error) {
     ShowException(activeWindow(), QString::fromUtf8(error.what()));
   } catch (...) {
@@ -27,6 +36,8 @@ bool RunShowingErrors(QWidget* owner, const std::function<void()>& operation) {
   try {
     operation();
     return true;
+  } catch (const std::bad_alloc&) {
+    ShowException(owner, kOutOfMemory);
   } catch (const std::exception& error) {
     ShowException(owner, QString::fromUtf8(error.what()));
   } catch (...) {

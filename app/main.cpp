@@ -4,11 +4,13 @@
 #include "app/application.h"
 #include "app/odecet.h"
 #include "app/platform.h"
+#include "report/report_file.h"
 
 // The measured and computed data of this run.
 static SpectrumData Spectra;
 
 int main(int, char* argv[]) {
+  InstallWriteSignalHandlers();
   // The program takes no arguments; Qt sees none either.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};

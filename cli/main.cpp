@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/run.h"
+#include "report/report_file.h"
 
 int main(int argc, char* argv[]) {
+  InstallWriteSignalHandlers();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   return RunCli(arguments, stdout, stderr);
 }

@@ -1,6 +1,7 @@
 #include "cli/run.h"
 
 #include <cerrno>
+#include <new>
 #include <span>
 
 #include "cli/command_line.h"
@@ -9,6 +10,7 @@
 #include "report/report_text.h"
 #include "spectrum/decimal_separator.h"
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/step_file.h"
 #include "spectrum/system_error_text.h"
 
@@ -57,7 +59,8 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     return kReportWritten;
   }
 
-  const char separator = line.decimalSeparator.value_or(SystemDecimalSeparator());
+  const NumericLocale locale = SystemNumericLocale();
+  const char separator = line.decimalSeparator.value_or(locale.separator);
   StepFile step1;
   StepFile step2;
   try {
@@ -65,12 +68,26 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     step2 = LoadStepFile(line.step2, separator);
   } catch (const StepFileError& error) {
     PrintLine(err, error.what());
+    if (!locale.known && !line.decimalSeparator) {
+      // The likeliest cause: a comma file on a machine where that locale was never generated.
+      PrintLine(err, "Místní nastavení „" + VisibleText(locale.name) +
+                         "“ v systému není, proto se čte desetinná tečka; jiný oddělovač zadejte "
+                         "volbou --decimal-separator.");
+    }
+    return kBadStepFile;
+  } catch (const std::bad_alloc&) {
+    PrintLine(err, "Pro načtení souborů kroků není dost paměti.");
     return kBadStepFile;
   }
 
   std::vector<SpectrumPoint> diff(step1.points.size());
-  const DifferenceResult result =
-      SubtractSpectra(step1.points, step1.count, step2.points, step2.count, diff);
+  DifferenceResult result;
+  try {
+    result = SubtractSpectra(step1.points, step1.count, step2.points, step2.count, diff);
+  } catch (const DifferenceRangeError& error) {
+    PrintLine(err, error.what());
+    return kBadStepFile;
+  }
   if (result.mismatch != Mismatch::kNone) {
     PrintLine(err, MismatchText(result.mismatch));
     PrintLine(err, MismatchDetail(result, step1.points, step1.count, step2.points, step2.count,

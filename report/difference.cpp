@@ -1,8 +1,10 @@
 #include "report/difference.h"
 
 #include <cassert>
+#include <cmath>
 
 #include "spectrum/decimal_text.h"
+#include "spectrum/errors.h"
 
 DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int32_t step1Count,
                                  std::span<const SpectrumPoint> step2, std::int32_t step2Count,
@@ -16,7 +18,13 @@ DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int3
     const SpectrumPoint& s2 = step2[slot];
     if (s1.f != s2.f)
       return {Mismatch::kFrequency, i};
-    diff[slot] = SpectrumPoint{s1.f, s2.re - s1.re, s1.im - s2.im};
+    const SpectrumPoint d{s1.f, s2.re - s1.re, s1.im - s2.im};
+    if (!std::isfinite(d.re) || !std::isfinite(d.im)) {
+      throw DifferenceRangeError("Rozdíl v bodě " + std::to_string(i + 1) + " (" +
+                                 (std::isfinite(d.re) ? "imaginární" : "reálná") +
+                                 " část) přesahuje rozsah čísel, který lze uložit.");
+    }
+    diff[slot] = d;
   }
   return {Mismatch::kNone, 0};
 }

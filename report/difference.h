@@ -22,7 +22,8 @@ struct DifferenceResult {
 // f = step 1's f unchanged, re = s2.re - s1.re, im = s1.im - s2.im.
 // Counts are compared first; then frequencies must be exactly equal (+0 equals -0).
 // At the first differing frequency it stops: slots below it hold new points, the rest are
-// untouched. Counts must not exceed the spans' sizes.
+// untouched. Counts must not exceed the spans' sizes. A difference that overflows to infinity
+// throws DifferenceRangeError naming the point; the slots below it hold new points.
 DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int32_t step1Count,
                                  std::span<const SpectrumPoint> step2, std::int32_t step2Count,
                                  std::span<SpectrumPoint> diff);

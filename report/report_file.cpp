@@ -1,21 +1,30 @@
 #include "report/report_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <random>
 #include <string>
+#include <utility>
 
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, int errorNumber) {
-  throw ReportWriteError("Výsledný soubor „" + path +
+  throw ReportWriteError("Výsledný soubor „" + VisibleText(path) +
                          "“ nelze zapsat: " + SystemErrorText(errorNumber) + ".");
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& why) {
+  throw ReportWriteError("Výsledný soubor „" + VisibleText(path) + "“ nelze zapsat: " + why);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -25,18 +34,87 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
-// Creates a new file next to `path` that nobody else can be using.
-int CreateTemporary(const std::string& path, std::string& temporaryPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string base = DirectoryOf(path) + ".odecet-" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporaryPath = base + std::to_string(counter++) + ".tmp";
-    const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST)
-      return fd;
+std::string NameOf(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
+
+// The file the report really goes to: `path` with every symbolic link at its end followed, as
+// far as it exists. `exists` and `info` tell what stands there.
+std::string FollowLinks(const std::string& path, bool& exists, struct stat& info) {
+  std::string target = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    if (::lstat(target.c_str(), &info) != 0) {
+      if (errno != ENOENT)
+        Fail(path, errno);
+      exists = false;  // a new file, or the missing file a dangling link names
+      return target;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      exists = true;
+      return target;
+    }
+    std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
+    const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+    if (length < 0)
+      Fail(path, errno);
+    link.resize(static_cast<std::size_t>(length));
+    target = link.starts_with('/') ? link : DirectoryOf(target) + link;
   }
-  errno = EEXIST;
-  return -1;
+  Fail(path, ELOOP);
+}
+
+// The one temporary file that a signal handler may have to remove: a name in an open directory.
+// Written only with the signals blocked, so a handler never sees it half set.
+struct PendingTemporary {
+  volatile sig_atomic_t armed = 0;
+  int directory = -1;
+  char name[32] = {};
+};
+PendingTemporary pending;
+
+class SignalBlock {
+ public:
+  SignalBlock() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+      sigaddset(&set, signal);
+    ::sigprocmask(SIG_BLOCK, &set, &previous_);
+  }
+  ~SignalBlock() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalBlock(const SignalBlock&) = delete;
+  SignalBlock& operator=(const SignalBlock&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// Called with the signals blocked, together with the call that creates the name.
+void Arm(int directory, const std::string& name) {
+  pending.directory = directory;
+  std::memcpy(pending.name, name.c_str(), name.size() + 1);
+  pending.armed = 1;
+}
+
+void Disarm() {
+  pending.armed = 0;
+}
+
+extern "C" void RemoveTemporaryAndDie(int signal) {
+  if (pending.armed != 0)
+    ::unlinkat(pending.directory, pending.name, 0);
+  std::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// A short name, so that a report path near PATH_MAX needs no longer temporary path.
+std::string TemporaryName() {
+  static std::minstd_rand random(std::random_device{}());
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = ".odecet-";
+  for (int i = 0; i < 6; ++i)
+    name += kLetters[random() % (sizeof kLetters - 1)];
+  return name + ".tmp";
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -52,6 +130,108 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The new report's file, from its creation until it has the report's name.
+class Temporary {
+ public:
+  // `mode` applies under the umask; a replaced report's own mode is set afterwards.
+  Temporary(int directory, TemporaryKind kind, mode_t mode) : directory_(directory) {
+    if (kind == TemporaryKind::kUnnamedWhereSupported) {
+      fd_ = ::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+      if (fd_ >= 0)
+        return;
+      // File systems without O_TMPFILE say so in several ways; anything else is a real error.
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName();
+      const SignalBlock blocked;
+      fd_ = ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd_ >= 0) {
+        Arm(directory, name);
+        name_ = name;
+        return;
+      }
+      if (errno != EEXIST)
+        return;
+    }
+    errno = EEXIST;
+  }
+  ~Temporary() {
+    if (fd_ >= 0)
+      ::close(fd_);
+    if (!name_.empty()) {
+      const SignalBlock blocked;
+      ::unlinkat(directory_, name_.c_str(), 0);
+      Disarm();
+    }
+  }
+  Temporary(const Temporary&) = delete;
+  Temporary& operator=(const Temporary&) = delete;
+
+  int fd() const { return fd_; }
+
+  // Gives an unnamed file a temporary name, so that rename() can put it over the report.
+  bool Name() {
+    if (!name_.empty())
+      return true;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName();
+      const SignalBlock blocked;
+      if (::linkat(AT_FDCWD, self.c_str(), directory_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+          ::linkat(fd_, "", directory_, name.c_str(), AT_EMPTY_PATH) == 0) {
+        Arm(directory_, name);
+        name_ = name;
+        return true;
+      }
+      if (errno != EEXIST)
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+  }
+
+  bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+  bool RenameTo(const std::string& name) {
+    const SignalBlock blocked;
+    if (::renameat(directory_, name_.c_str(), directory_, name.c_str()) != 0)
+      return false;
+    name_.clear();
+    Disarm();
+    return true;
+  }
+
+ private:
+  int directory_;
+  int fd_ = -1;
+  std::string name_;
+};
+
+// Gives the new file what the old report had: owner and group where permitted, then its
+// permissions without setuid and setgid.
+bool TakeOverAttributes(int fd, const struct stat& old) {
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+    (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // a group of one's own, at least
+  return ::fchmod(fd, old.st_mode & 0777) == 0;
+}
+
 }  // namespace
 
 std::string FormReportPath(std::string_view directory, std::string_view name) {
@@ -61,36 +241,46 @@ std::string FormReportPath(std::string_view directory, std::string_view name) {
   return path;
 }
 
-void WriteFileReplacing(const std::string& path, std::string_view bytes) {
+void WriteFileReplacing(const std::string& path, std::string_view bytes, TemporaryKind kind) {
+  bool exists = false;
   struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
+  const std::string target = FollowLinks(path, exists, existing);
   // Renaming over a device, a directory or a pipe would destroy it rather than write into it.
-  if (exists && !S_ISREG(existing.st_mode)) {
-    throw ReportWriteError("Výsledný soubor „" + path + "“ nelze zapsat: na tom místě je " +
-                           (S_ISDIR(existing.st_mode) ? "adresář." : "zvláštní soubor."));
-  }
+  if (exists && !S_ISREG(existing.st_mode))
+    Refuse(path, S_ISDIR(existing.st_mode) ? "na tom místě je adresář." : "je to zvláštní soubor.");
 
-  std::string temporaryPath;
-  const int fd = CreateTemporary(path, temporaryPath);
-  if (fd < 0)
+  const std::string directoryPath = DirectoryOf(target);
+  const FileDescriptor directory(::open(directoryPath.empty() ? "." : directoryPath.c_str(),
+                                        O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() < 0)
     Fail(path, errno);
 
-  bool ok = WriteAll(fd, bytes);
-  if (ok && exists)
-    ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-  if (ok)
-    ok = ::fsync(fd) == 0;
-  int error = ok ? 0 : errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
+  // A replaced report may be private: the new file is private until it has the old one's mode.
+  // A new report is created with the usual mode under the umask.
+  Temporary temporary(directory.get(), kind, exists ? 0600 : 0666);
+  if (temporary.fd() < 0)
+    Fail(path, errno);
+  const bool ok = (!exists || TakeOverAttributes(temporary.fd(), existing)) &&
+                  WriteAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&
+                  temporary.Name() && temporary.Close() && temporary.RenameTo(NameOf(target));
+  if (!ok)
+    Fail(path, errno);
+  // Best effort: the report is in place; a directory that cannot be flushed changes nothing.
+  ::fsync(directory.get());
+}
+
+void InstallWriteSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = RemoveTemporaryAndDie;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    sigaddset(&action.sa_mask, signal);
   }
-  if (ok && ::rename(temporaryPath.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    struct sigaction previous {};
+    ::sigaction(signal, nullptr, &previous);
+    if (previous.sa_handler != SIG_IGN)  // nohup and the like asked for it to be ignored
+      ::sigaction(signal, &action, nullptr);
   }
-  if (!ok) {
-    ::unlink(temporaryPath.c_str());
-    Fail(path, error);
-  }
+  std::signal(SIGXFSZ, SIG_IGN);
 }

@@ -8,8 +8,25 @@
 // path).
 std::string FormReportPath(std::string_view directory, std::string_view name);
 
-// Writes `bytes` to `path`, replacing any file there. The bytes go to a temporary file in the
-// same directory, which is flushed to disk and then renamed over the target, so a failed write
-// never leaves a cut report and never destroys the file that was there.
-// Throws ReportWriteError, naming the path, when the report cannot be created or written.
-void WriteFileReplacing(const std::string& path, std::string_view bytes);
+// How the new file is made before it takes the report's name.
+enum class TemporaryKind {
+  kUnnamedWhereSupported,  // O_TMPFILE: nothing is left behind even by kill -9
+  kNamed,                  // a hidden ".odecet-XXXXXX.tmp" beside the report
+};
+
+// Writes `bytes` to `path`, replacing any file there. A symbolic link is followed: the file it
+// names is replaced and the link stays. The bytes go to a new file in the same directory,
+// created private and given the old report's mode (never setuid or setgid) and, where
+// permitted, its owner and group before anything is written; it is flushed to disk and renamed
+// over the target, and the directory is flushed too, so the new name survives a power cut. A
+// failed write never leaves a cut report and never destroys the file that was there.
+// Throws ReportWriteError, naming the path, when the report cannot be created or written, when a
+// directory or a special file stands there, or when a link cannot be followed.
+void WriteFileReplacing(const std::string& path, std::string_view bytes,
+                        TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+// Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
+// being written and then end the process by the same signal, and ignores SIGXFSZ, so that a
+// file-size limit makes the write fail with an error instead of killing the process.
+// For a program's start-up; the handlers touch nothing but that one file.
+void InstallWriteSignalHandlers();

@@ -7,22 +7,39 @@
 #include <cstring>
 #include <initializer_list>
 
-char DecimalSeparatorOfLocale(const char* localeName) {
+namespace {
+
+NumericLocale LookUp(const char* localeName) {
+  NumericLocale result;
+  result.name = localeName;
   locale_t locale = newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
-  if (locale == static_cast<locale_t>(nullptr))
-    return '.';
+  if (locale == static_cast<locale_t>(nullptr)) {
+    result.known = false;
+    return result;
+  }
   const char* radix = nl_langinfo_l(RADIXCHAR, locale);
-  const char separator = (radix != nullptr && std::strlen(radix) == 1) ? radix[0] : '.';
+  if (radix != nullptr && std::strlen(radix) == 1)
+    result.separator = radix[0];
   freelocale(locale);
-  return separator;
+  return result;
 }
 
-char SystemDecimalSeparator() {
+}  // namespace
+
+char DecimalSeparatorOfLocale(const char* localeName) {
+  return LookUp(localeName).separator;
+}
+
+NumericLocale SystemNumericLocale() {
   // The precedence POSIX gives these variables for the numeric category.
   for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
     const char* value = std::getenv(variable);
     if (value != nullptr && *value != '\0')
-      return DecimalSeparatorOfLocale(value);
+      return LookUp(value);
   }
-  return '.';
+  return LookUp("C");
+}
+
+char SystemDecimalSeparator() {
+  return SystemNumericLocale().separator;
 }

@@ -1,8 +1,17 @@
 #pragma once
 
-// The decimal separator of the user's regional settings, from the C library's numeric locale
-// named by LC_ALL, then LC_NUMERIC, then LANG. The process's global locale is not touched.
-// Falls back to '.' when the locale is unknown or its separator is not a single byte.
+#include <string>
+
+// The numeric locale of the user's regional settings, named by LC_ALL, then LC_NUMERIC, then
+// LANG ("C" when none is set). The process's global locale is not touched.
+struct NumericLocale {
+  std::string name;
+  bool known = true;     // false when the C library has no such locale
+  char separator = '.';  // '.' too when the locale is unknown or its separator is not one byte
+};
+NumericLocale SystemNumericLocale();
+
+// The decimal separator of the user's regional settings: SystemNumericLocale().separator.
 char SystemDecimalSeparator();
 
 // The same lookup for an explicit locale name ("cs_CZ.UTF-8", "C", ...).

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 
 namespace {
 
@@ -298,7 +299,7 @@ double StrToFloat(std::string_view text, char separator) {
     case Outcome::kOutOfRange:
       throw ConversionError(
           "Číslo „" + QuoteForMessage(text) + "“ je mimo rozsah, který lze uložit.",
-          std::string(text));
+          std::string(text.substr(0, kMaxNumberTextLength)));
     case Outcome::kNotANumber:
       break;
   }
@@ -310,7 +311,7 @@ double StrToFloat(std::string_view text, char separator) {
     message += separator;
     message += "“.";
   }
-  throw ConversionError(std::move(message), std::string(text));
+  throw ConversionError(std::move(message), std::string(text.substr(0, kMaxNumberTextLength)));
 }
 
 void AppendFloatText(std::string& out, double value, char separator) {
@@ -379,15 +380,4 @@ std::string FloatToStr(double value, char separator) {
   std::string text;
   AppendFloatText(text, value, separator);
   return text;
-}
-
-std::string QuoteForMessage(std::string_view text) {
-  constexpr std::size_t kLimit = 40;
-  if (text.size() <= kLimit)
-    return std::string(text);
-  std::size_t cut = kLimit;
-  // Do not split a UTF-8 sequence.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-    --cut;
-  return std::string(text.substr(0, cut)) + "…";
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // The one rule for turning a token into a number and a number into a report cell.
 // `separator` is the user's decimal separator (',' or '.'); the other character is refused.
+
+// No count or number needs more characters than this; a step file's longer token is refused
+// before it is read whole, and an error keeps at most this much of a rejected text.
+inline constexpr std::size_t kMaxNumberTextLength = 256;
 
 // Accepts an optional sign, digits with at most one separator among them (at least one digit),
 // and an optional exponent (E or e, optional sign, digits); blanks around it are ignored.
@@ -22,6 +27,3 @@ std::string FloatToStr(double value, char separator);
 
 // Appends FloatToStr's text to `out` without a temporary string.
 void AppendFloatText(std::string& out, double value, char separator);
-
-// Shortens a text for quoting in a message, so a huge token cannot flood an error box.
-std::string QuoteForMessage(std::string_view text);

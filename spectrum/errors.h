@@ -26,6 +26,12 @@ class StepFileError : public OdecetError {
   using OdecetError::OdecetError;
 };
 
+// A difference beyond the range of a double: no report can show it.
+class DifferenceRangeError : public OdecetError {
+ public:
+  using OdecetError::OdecetError;
+};
+
 // A report that cannot be created or written.
 class ReportWriteError : public OdecetError {
  public:

@@ -14,6 +14,7 @@
 
 #include "spectrum/decimal_text.h"
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
 
 namespace {
@@ -27,17 +28,23 @@ constexpr bool EndsToken(char c) {
   return IsSpace(c) || c == '\0';
 }
 
+// Hands out the white-space-separated tokens of a source. Memory stays bounded whatever the file
+// holds: a token longer than kMaxNumberTextLength is refused as soon as that is known, and only
+// its start is kept, for the message.
 class Tokenizer {
  public:
-  enum class Result { kToken, kEnd, kZeroByte };
+  enum class Result { kToken, kEnd, kZeroByte, kTooLong };
 
   explicit Tokenizer(ChunkSource& source) : source_(source) {}
 
-  // The view stays valid until the next call.
+  // The view stays valid until the next call; for kTooLong it holds the token's start.
   Result Next(std::string_view& token) {
     for (;;) {
+      const std::size_t from = pos_;
       while (pos_ < chunk_.size() && IsSpace(chunk_[pos_]))
         ++pos_;
+      if (pos_ != from)
+        atStreamStart_ = false;
       if (pos_ < chunk_.size())
         break;
       if (!Refill())
@@ -45,8 +52,29 @@ class Tokenizer {
     }
     if (chunk_[pos_] == '\0')
       return Result::kZeroByte;
+    Result result = TakeToken(token);
+    if (std::exchange(atStreamStart_, false) && result == Result::kToken &&
+        token.starts_with(kByteOrderMark)) {
+      // Windows editors begin UTF-8 files with a byte order mark; it is not part of the count.
+      token.remove_prefix(kByteOrderMark.size());
+      if (token.empty())
+        return Next(token);
+    }
+    if (result == Result::kToken && token.size() > kMaxNumberTextLength)
+      result = Result::kTooLong;
+    return result;
+  }
+
+ private:
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  // A byte order mark may stand before a token of the greatest length.
+  static constexpr std::size_t kLimit = kMaxNumberTextLength + kByteOrderMark.size();
+
+  Result TakeToken(std::string_view& token) {
     const std::size_t start = pos_;
-    SkipTokenCharacters();
+    SkipTokenCharacters(kLimit + 1);
+    if (pos_ - start > kLimit)
+      return TooLong(chunk_.substr(start, pos_ - start), token);
     if (pos_ < chunk_.size()) {
       token = chunk_.substr(start, pos_ - start);
       return Result::kToken;
@@ -55,18 +83,24 @@ class Tokenizer {
     joined_.assign(chunk_.substr(start));
     while (Refill()) {
       const std::size_t from = pos_;
-      SkipTokenCharacters();
+      SkipTokenCharacters(kLimit + 1 - joined_.size());
       joined_.append(chunk_.substr(from, pos_ - from));
+      if (joined_.size() > kLimit)
+        return TooLong(joined_, token);
       if (pos_ < chunk_.size())
         break;
     }
     token = joined_;
     return Result::kToken;
   }
-
- private:
-  void SkipTokenCharacters() {
-    while (pos_ < chunk_.size() && !EndsToken(chunk_[pos_]))
+  static Result TooLong(std::string_view start, std::string_view& token) {
+    token = start.substr(0, kLimit);
+    return Result::kTooLong;
+  }
+  // Stops at the token's end or after `limit` characters.
+  void SkipTokenCharacters(std::size_t limit) {
+    const std::size_t end = std::min(chunk_.size(), pos_ + limit);
+    while (pos_ < end && !EndsToken(chunk_[pos_]))
       ++pos_;
   }
   bool Refill() {
@@ -82,11 +116,17 @@ class Tokenizer {
   std::string_view chunk_;
   std::size_t pos_ = 0;
   bool atEnd_ = false;
+  bool atStreamStart_ = true;
   std::string joined_;
 };
 
 std::string FilePrefix(std::string_view fileName) {
-  return "Soubor „" + std::string(fileName) + "“";
+  return "Soubor „" + VisibleText(fileName) + "“";
+}
+
+std::string TooLongText(std::string_view start) {
+  return "údaj „" + QuoteForMessage(start) + "“ je delší než " +
+         std::to_string(kMaxNumberTextLength) + " znaků.";
 }
 
 [[noreturn]] void ThrowNoCount(std::string_view fileName, const std::string& why) {
@@ -100,6 +140,8 @@ std::int32_t ReadCount(Tokenizer& tokens, std::string_view fileName) {
       ThrowNoCount(fileName, "soubor je prázdný nebo obsahuje jen mezery.");
     case Tokenizer::Result::kZeroByte:
       ThrowNoCount(fileName, "obsahuje nulový bajt.");
+    case Tokenizer::Result::kTooLong:
+      ThrowNoCount(fileName, TooLongText(token));
     case Tokenizer::Result::kToken:
       break;
   }
@@ -161,6 +203,8 @@ SpectrumPoint ReadPoint(Tokenizer& tokens, char separator, std::string_view file
         }
         v = 3;  // nothing after a zero byte can be read; report the earlier bad text
         break;
+      case Tokenizer::Result::kTooLong:
+        throw StepFileError(PointPrefix(fileName, index, v) + TooLongText(token));
       case Tokenizer::Result::kToken:
         if (!TryStrToFloat(token, separator, values[v]) && firstBad == 3) {
           firstBad = v;

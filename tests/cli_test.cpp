@@ -3,9 +3,15 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,9 +29,10 @@ struct Outcome {
   std::string err;
 };
 
-// Runs odecet-cli with `arguments` in `directory`, under the locale `locale`.
-Outcome RunCli(const TempDir& directory, const std::vector<std::string>& arguments,
-               const char* locale = "C") {
+// Starts odecet-cli with `arguments` in `directory`, under the locale `locale`; `prepare` runs
+// in the child just before, to set limits or standard input.
+pid_t StartCli(const TempDir& directory, const std::vector<std::string>& arguments,
+               const char* locale = "C", const std::function<void()>& prepare = {}) {
   const std::string outPath = directory.path() + "/.stdout";
   const std::string errPath = directory.path() + "/.stderr";
   const pid_t child = ::fork();
@@ -37,6 +44,8 @@ Outcome RunCli(const TempDir& directory, const std::vector<std::string>& argumen
     if (::chdir(directory.path().c_str()) != 0)
       ::_exit(126);
     ::setenv("LC_ALL", locale, 1);
+    if (prepare)
+      prepare();
     std::vector<char*> argv{const_cast<char*>(ODECET_CLI)};
     for (const auto& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
@@ -44,15 +53,38 @@ Outcome RunCli(const TempDir& directory, const std::vector<std::string>& argumen
     ::execv(ODECET_CLI, argv.data());
     ::_exit(127);
   }
+  return child;
+}
+
+// Waits for a started odecet-cli and collects what it printed; status -1 if a signal ended it.
+Outcome FinishCli(const TempDir& directory, pid_t child) {
   Outcome outcome;
   int status = 0;
   ::waitpid(child, &status, 0);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string outPath = directory.path() + "/.stdout";
+  const std::string errPath = directory.path() + "/.stderr";
   outcome.out = ReadAll(outPath);
   outcome.err = ReadAll(errPath);
   std::remove(outPath.c_str());
   std::remove(errPath.c_str());
   return outcome;
+}
+
+Outcome RunCli(const TempDir& directory, const std::vector<std::string>& arguments,
+               const char* locale = "C", const std::function<void()>& prepare = {}) {
+  return FinishCli(directory, StartCli(directory, arguments, locale, prepare));
+}
+
+// Names in `directory` that are not the test's own files.
+std::vector<std::string> TemporariesIn(const TempDir& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(".odecet-"))
+      names.push_back(name);
+  }
+  return names;
 }
 
 bool DecimalSeparatorIsMissing() {
@@ -152,6 +184,114 @@ TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
   EXPECT_EQ(help.status, 0);
   EXPECT_THAT(help.out, StartsWith("Použití: odecet-cli"));
   EXPECT_THAT(RunCli(dir, {"--version"}).out, StartsWith("odecet-cli "));
+}
+
+TEST_F(CliTest, HostileInputGivesAClearMessageAndStatusTwo) {
+  // A control sequence in a file never reaches the terminal as it is.
+  dir.Write("esc.txt", "2\n100 1 2\n200 \x1B]0;pwned\x07 4\n");
+  const Outcome escape = RunCli(dir, {"--decimal-separator=,", "esc.txt", "k2.txt"});
+  EXPECT_EQ(escape.status, 2);
+  EXPECT_THAT(escape.err, HasSubstr("„\\x1B]0;pwned\\x07“"));
+  EXPECT_EQ(escape.err.find('\x1B'), std::string::npos);
+
+  // A difference beyond the double range is refused, not written as INF.
+  dir.Write("big1.txt", "1 100 1,7E308 0");
+  dir.Write("big2.txt", "1 100 -1,7E308 0");
+  const Outcome overflow = RunCli(dir, {"--decimal-separator=,", "big1.txt", "big2.txt"});
+  EXPECT_EQ(overflow.status, 2);
+  EXPECT_EQ(overflow.out, "");
+  EXPECT_THAT(overflow.err, HasSubstr("bodě 1 (reálná část) přesahuje rozsah"));
+
+  // A locale the machine lacks reads full stops; the failing comma file says why, once.
+  const Outcome unknown = RunCli(dir, {"k1.txt", "k2.txt"}, "xx_NOWHERE.UTF-8");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_THAT(unknown.err, HasSubstr("„1,5“"));
+  EXPECT_THAT(unknown.err, HasSubstr("Místní nastavení „xx_NOWHERE.UTF-8“ v systému není"));
+  EXPECT_EQ(unknown.err.find("Místní"), unknown.err.rfind("Místní"));
+}
+
+// A gigabyte-long token through a pipe, under a 200 MB memory limit: refused at once, without
+// reading it all, and never an uncaught std::bad_alloc (status 134).
+TEST_F(CliTest, AnEndlessTokenIsRefusedInBoundedMemory) {
+  const std::string fifo = dir.path() + "/endless";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t child = StartCli(dir, {"--decimal-separator=,", "endless", "k2.txt"}, "C", [] {
+#if defined(ODECET_SANITIZED)
+    // The sanitizers reserve far more address space than any limit; their allocator has its own.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    const std::string limited = std::string(options ? options : "") +
+                                ":max_allocation_size_mb=200:allocator_may_return_null=1";
+    ::setenv("ASAN_OPTIONS", limited.c_str(), 1);
+#else
+    const rlimit limit{200'000'000, 200'000'000};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+  });
+  ::signal(SIGPIPE, SIG_IGN);
+  const int writer = ::open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  const std::string chunk(1 << 16, '7');
+  std::size_t written = 0;
+  while (written < (std::size_t{1} << 30)) {
+    const ssize_t n = ::write(writer, chunk.data(), chunk.size());
+    if (n <= 0)
+      break;  // the reader has gone
+    written += static_cast<std::size_t>(n);
+  }
+  ::close(writer);
+  const Outcome outcome = FinishCli(dir, child);
+  EXPECT_EQ(outcome.status, 2) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("je delší než 256 znaků"));
+  EXPECT_LT(written, std::size_t{1} << 30) << "the reader stopped early";
+}
+
+// Kills odecet-cli at random moments of its run with the signals a session sends: no temporary
+// may be left, and the report is the old one or the whole new one, never a mixture.
+TEST_F(CliTest, KillingTheWriterLeavesNoTemporaryAndNoCutReport) {
+  std::string big = "1000\n";
+  for (int i = 0; i < 1000; ++i)
+    big += std::to_string(100 + i) + " 1,5 -2,25\n";
+  dir.Write("big.txt", big);
+  const std::string whole = RunCli(dir, {"--decimal-separator=,", "big.txt", "big.txt"}).out;
+  ASSERT_EQ(whole.size(), 116u * 1001 + 88);
+  std::mt19937 random(12345);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGKILL};
+  for (int round = 0; round < 120; ++round) {
+    dir.Write("r.txt", "old");
+    const int signal = signals[round % 4];
+    const pid_t child =
+        StartCli(dir, {"--decimal-separator=,", "big.txt", "big.txt", "-o", "r.txt"});
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 6000)(random));
+    ::kill(child, signal);
+    const Outcome outcome = FinishCli(dir, child);
+    const std::string report = ReadAll(dir.path() + "/r.txt");
+    EXPECT_TRUE(report == "old" || report == whole) << "round " << round;
+    if (signal != SIGKILL) {
+      EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty()) << "round " << round;
+    }
+    for (const std::string& name : TemporariesIn(dir))
+      std::filesystem::remove(dir.path() + "/" + name);
+  }
+}
+
+TEST_F(CliTest, AFileSizeLimitGivesStatusThreeAndKeepsTheOldReport) {
+  dir.Write("r.txt", "old");
+  std::string big = "1000\n";
+  for (int i = 0; i < 1000; ++i)
+    big += std::to_string(100 + i) + " 1 2\n";
+  dir.Write("big.txt", big);
+  const auto limit = [] {
+    const rlimit size{10000, 10000};
+    ::setrlimit(RLIMIT_FSIZE, &size);
+  };
+  const Outcome toFile =
+      RunCli(dir, {"--decimal-separator=,", "big.txt", "big.txt", "-o", "r.txt"}, "C", limit);
+  EXPECT_EQ(toFile.status, 3) << toFile.err;
+  EXPECT_THAT(toFile.err, HasSubstr("příliš velký"));
+  EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), "old");
+  EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
+  const Outcome toStdout = RunCli(dir, {"--decimal-separator=,", "big.txt", "big.txt"}, "C", limit);
+  EXPECT_EQ(toStdout.status, 3);
 }
 
 TEST_F(CliTest, TheSampleSpectraSubtractCleanlyWithEitherSeparator) {

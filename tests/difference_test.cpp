@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "spectrum/errors.h"
+
 namespace {
 
 struct Tables {
@@ -73,6 +75,22 @@ TEST(SubtractSpectra, StopsAtTheFirstDifferingFrequency) {
   EXPECT_EQ(t.diff[1].re, 1);
   for (std::size_t i = 2; i < 10; ++i)
     EXPECT_EQ(t.diff[i].f, -1) << i;
+}
+
+TEST(SubtractSpectra, ADifferenceBeyondTheDoubleRangeIsAnErrorNamingThePoint) {
+  Tables t;
+  t.step1[0] = {100, 1, 1};
+  t.step2[0] = {100, 2, 2};
+  t.step1[1] = {200, 0, 1.7e308};
+  t.step2[1] = {200, 0, -1.7e308};
+  try {
+    t.Subtract(2, 2);
+    FAIL();
+  } catch (const DifferenceRangeError& error) {
+    EXPECT_STREQ(error.what(),
+                 "Rozdíl v bodě 2 (imaginární část) přesahuje rozsah čísel, který lze uložit.");
+  }
+  EXPECT_EQ(t.diff[0].re, 1.0);
 }
 
 TEST(MismatchText, IsTheSystemsOwnWordingAndDetailNamesThePoint) {

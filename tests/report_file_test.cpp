@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "spectrum/errors.h"
@@ -30,44 +31,152 @@ std::size_t EntriesIn(const std::string& dir) {
                                                 std::filesystem::directory_iterator()));
 }
 
-TEST(WriteFileReplacing, CreatesOrReplacesTheWholeFile) {
+// The writer's two ways of making the new file: each test runs with both.
+class ReplacingWrite : public ::testing::TestWithParam<TemporaryKind> {
+ protected:
+  void Write(const std::string& path, std::string_view bytes) {
+    WriteFileReplacing(path, bytes, GetParam());
+  }
+  std::string ErrorOf(const std::string& path) {
+    try {
+      Write(path, "new");
+    } catch (const ReportWriteError& error) {
+      return error.what();
+    }
+    return "(no error)";
+  }
   TempDir dir;
+};
+INSTANTIATE_TEST_SUITE_P(Temporaries, ReplacingWrite,
+                         ::testing::Values(TemporaryKind::kUnnamedWhereSupported,
+                                           TemporaryKind::kNamed));
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+TEST_P(ReplacingWrite, CreatesOrReplacesTheWholeFile) {
   const std::string path = dir.path() + "/report.txt";
-  WriteFileReplacing(path, "first\r\n");
+  Write(path, "first\r\n");
   EXPECT_EQ(ReadAll(path), "first\r\n");
   dir.Write("report.txt", std::string(10000, 'o'));
   ::chmod(path.c_str(), 0640);
-  WriteFileReplacing(path, "second");
+  Write(path, "second");
   EXPECT_EQ(ReadAll(path), "second");
+  EXPECT_EQ(ModeOf(path), 0640u) << "the replaced file keeps its permissions";
+  EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file is left behind";
+
+  const mode_t mask = ::umask(027);
+  Write(dir.path() + "/new.txt", "x");
+  ::umask(mask);
+  EXPECT_EQ(ModeOf(dir.path() + "/new.txt"), 0640u) << "a new report follows the umask";
+}
+
+TEST_P(ReplacingWrite, NamesThePathWhenTheFileCannotBeCreated) {
+  const std::string path = dir.path() + "/missing/report.txt";
+  EXPECT_THAT(ErrorOf(path), HasSubstr(path));
+  EXPECT_THAT(ErrorOf(path), HasSubstr("neexistuje"));
+  // Any failure to look at the path, not only "does not exist", is an error of its own.
+  dir.Write("plain", "x");
+  EXPECT_THAT(ErrorOf(dir.path() + "/plain/report.txt"), HasSubstr("není adresář"));
+}
+
+TEST_P(ReplacingWrite, NeverReplacesADirectoryOrASpecialFile) {
+  std::filesystem::create_directory(dir.path() + "/sub.txt");
+  EXPECT_THAT(ErrorOf(dir.path() + "/sub.txt"), HasSubstr("adresář"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/sub.txt"));
+  // -o /dev/stdout and the like: the link is followed to the device, which is left alone.
+  std::filesystem::create_symlink("/dev/null", dir.path() + "/null");
+  EXPECT_THAT(ErrorOf(dir.path() + "/null"), HasSubstr("zvláštní soubor"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/null"));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+TEST_P(ReplacingWrite, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+  std::filesystem::create_directory(dir.path() + "/data");
+  dir.Write("data/real.txt", "old");
+  std::filesystem::create_symlink("data/real.txt", dir.path() + "/relative");
+  std::filesystem::create_symlink(dir.path() + "/relative", dir.path() + "/absolute");
+  Write(dir.path() + "/absolute", "new");
+  EXPECT_EQ(ReadAll(dir.path() + "/data/real.txt"), "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/absolute"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/relative"));
+  EXPECT_EQ(EntriesIn(dir.path() + "/data"), 1u);
+
+  // A dangling link gets its file; a loop is an error that leaves the links alone.
+  std::filesystem::create_symlink("data/later.txt", dir.path() + "/dangling");
+  Write(dir.path() + "/dangling", "made");
+  EXPECT_EQ(ReadAll(dir.path() + "/data/later.txt"), "made");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/dangling"));
+  std::filesystem::create_symlink("loop-b", dir.path() + "/loop-a");
+  std::filesystem::create_symlink("loop-a", dir.path() + "/loop-b");
+  EXPECT_THAT(ErrorOf(dir.path() + "/loop-a"), HasSubstr("loop-a"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/loop-a"));
+}
+
+TEST_P(ReplacingWrite, KeepsOwnerAndGroupButNeverSetuidOrSetgid) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "giving a file to another user needs root";
+  const std::string path = dir.Write("report.txt", "old");
+  ASSERT_EQ(::chown(path.c_str(), 12345, 23456), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 06750), 0);
+  Write(path, "new");
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
-  EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file is left behind";
+  EXPECT_EQ(info.st_uid, 12345u);
+  EXPECT_EQ(info.st_gid, 23456u);
+  EXPECT_EQ(info.st_mode & 07777, 0750u);
 }
 
-TEST(WriteFileReplacing, NamesThePathWhenTheFileCannotBeCreated) {
-  TempDir dir;
-  const std::string path = dir.path() + "/missing/report.txt";
-  try {
-    WriteFileReplacing(path, "x");
-    FAIL();
-  } catch (const ReportWriteError& error) {
-    EXPECT_THAT(error.what(), HasSubstr(path));
-    EXPECT_THAT(error.what(), HasSubstr("neexistuje"));
+TEST_P(ReplacingWrite, WritesAPathNearTheLengthLimit) {
+  // Deep enough that the whole path is a few bytes short of PATH_MAX.
+  std::string deep = dir.path();
+  const std::string part(200, 'd');
+  while (deep.size() + part.size() + 1 < PATH_MAX - 20) {
+    deep += "/" + part;
+    ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
   }
+  const std::string path = deep + "/" + std::string(PATH_MAX - 2 - deep.size(), 'r');
+  ASSERT_EQ(path.size(), static_cast<std::size_t>(PATH_MAX - 1));
+  Write(path, "near the limit");
+  EXPECT_EQ(ReadAll(path), "near the limit");
 }
 
-TEST(WriteFileReplacing, NeverReplacesADirectory) {
+// A process killed by a file-size limit (SIGXFSZ, in a child without the handlers) leaves the
+// named temporary behind: it must never have been readable beyond what the old report allowed.
+TEST(WriteFileReplacing, APrivateReportStaysPrivateWhileItIsWritten) {
   TempDir dir;
-  std::filesystem::create_directory(dir.path() + "/sub.txt");
-  EXPECT_THROW(WriteFileReplacing(dir.path() + "/sub.txt", "x"), ReportWriteError);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/sub.txt"));
+  const std::string path = dir.Write("report.txt", "secret");
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      WriteFileReplacing(path, std::string(100000, 'n'), TemporaryKind::kNamed);
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(ModeOf(entry.path().string()), 0600u) << entry.path();
+  }
+  EXPECT_EQ(EntriesIn(dir.path()), 2u) << "the temporary of the killed writer";
+  EXPECT_EQ(ReadAll(path), "secret");
+  // The next writer does not stumble over it.
+  WriteFileReplacing(path, "next", TemporaryKind::kNamed);
+  EXPECT_EQ(ReadAll(path), "next");
 }
 
 // A full disk, simulated in a child process by a file-size limit. The child exits 0 when the
 // write was refused with an error that names the path.
-TEST(WriteFileReplacing, AFailedWriteLeavesTheOldReportUntouched) {
-  TempDir dir;
+TEST_P(ReplacingWrite, AFailedWriteLeavesTheOldReportUntouched) {
   const std::string path = dir.Write("report.txt", "old report\r\n");
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
@@ -76,7 +185,7 @@ TEST(WriteFileReplacing, AFailedWriteLeavesTheOldReportUntouched) {
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     try {
-      WriteFileReplacing(path, std::string(100000, 'n'));
+      Write(path, std::string(100000, 'n'));
     } catch (const ReportWriteError& error) {
       ::_exit(std::string(error.what()).find(path) != std::string::npos ? 0 : 2);
     }

@@ -112,6 +112,46 @@ TEST(ReadStepText, NamesTheBadNumberItsPointAndItsValue) {
   EXPECT_THAT(ErrorOf("2 1 2 3 x 5"), HasSubstr("končí předčasně"));
 }
 
+TEST(ReadStepText, RefusesAnOverlongTokenNamingThePoint) {
+  const std::string longest(256, '1');
+  EXPECT_EQ(Read("1 " + longest + " 2 3", '.').points[0].f, 1.1111111111111111e255);
+  EXPECT_EQ(ErrorOf("1 1 " + longest + "1 3"), "Soubor „krok.txt“, bod 1 (reálná část): údaj „" +
+                                                   std::string(40, '1') +
+                                                   "…“ je delší než 256 znaků.");
+  EXPECT_THAT(ErrorOf(std::string(300, '7')), HasSubstr("nezačíná počtem bodů: údaj"));
+}
+
+TEST(ReadStepText, SkipsAByteOrderMarkAtTheStartOnly) {
+  EXPECT_EQ(Read("\xEF\xBB\xBF"
+                 "2 1 2 3 4 5 6")
+                .count,
+            2);
+  EXPECT_EQ(Read("\xEF\xBB\xBF\r\n1 1 2 3").points[0].im, 3.0);
+  EXPECT_EQ(Read("\xEF\xBB\xBF" + std::string(256, '0') + " ").count, 0);
+  EXPECT_THAT(ErrorOf("\xEF\xBB\xBF"), HasSubstr("prázdný"));
+  EXPECT_THAT(ErrorOf(" \xEF\xBB\xBF"
+                      "1 1 2 3"),
+              HasSubstr("„\\uFEFF1“ není celé číslo"))
+      << "after white space it is not a byte order mark";
+  EXPECT_THAT(ErrorOf("1 \xEF\xBB\xBF"
+                      "1 2 3"),
+              HasSubstr("(kmitočet)"));
+}
+
+TEST(ReadStepText, ShowsControlBytesOfTheFileAndItsNameAsEscapes) {
+  const std::string error = [] {
+    try {
+      ReadStepText("1 1 \x1B[2J 3", ',', "a\x1B]0;x\x07.txt");
+    } catch (const StepFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  }();
+  EXPECT_THAT(error, HasSubstr("„a\\x1B]0;x\\x07.txt“"));
+  EXPECT_THAT(error, HasSubstr("„\\x1B[2J“"));
+  EXPECT_EQ(error.find('\x1B'), std::string::npos);
+}
+
 // A source that hands over the text a few bytes at a time, so tokens straddle chunks.
 class TrickleSource : public ChunkSource {
  public:
@@ -137,6 +177,31 @@ TEST(ReadStepFile, TokensMayStraddleChunks) {
     ASSERT_EQ(file.points.size(), 3u);
     EXPECT_EQ(file.points[0].re, 12.5);
     EXPECT_EQ(file.points[2].im, 2.25) << step;
+  }
+}
+
+// A file of one endless token: reading must stop soon after the token outgrows any number.
+class EndlessSource : public ChunkSource {
+ public:
+  explicit EndlessSource(std::string prefix) : prefix_(std::move(prefix)) {}
+  std::string_view NextChunk() override {
+    pulled += 1;
+    if (pulled == 1)
+      return prefix_;
+    return chunk_;
+  }
+  int pulled = 0;
+
+ private:
+  std::string prefix_;
+  std::string chunk_ = std::string(100, 'x');
+};
+
+TEST(ReadStepFile, StopsReadingAnEndlessTokenAtTheBound) {
+  for (const std::string prefix : {"", "2 1 2 3 4 x"}) {
+    EndlessSource source(prefix);
+    EXPECT_THROW(ReadStepFile(source, ',', "x"), StepFileError);
+    EXPECT_LE(source.pulled, 5) << prefix;
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 
 #include <QFileDialog>
+#include <new>
 
+#include "app/application.h"
 #include "window_fixture.h"
 
 namespace {
@@ -173,6 +175,18 @@ TEST_F(WindowTest, AMissingFileIsReportedByName) {
   EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("gone.txt“ nelze otevřít"));
   EXPECT_EQ(form->Krok2->text(), QStringLiteral("gone.txt"));
   EXPECT_EQ(data->Step2Count, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowTest, RunningOutOfMemoryIsShownInCzechAndTheWindowGoesOn) {
+  script.Then(script.PressOk());
+  EXPECT_FALSE(RunShowingErrors(form.get(), [] { throw std::bad_alloc(); }));
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_EQ(script.boxTexts[0], QStringLiteral("Pro tuto operaci není dost paměti."));
+  EXPECT_TRUE(form->isVisible());
 }
 
 }  // namespace
