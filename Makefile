@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test package bench fuzz test-sanitize deps configure build clean distclean
+.PHONY: all run test test-e2e package bench fuzz test-sanitize deps configure build clean distclean
 
 all: build
 
@@ -28,6 +28,11 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The real program under Xvfb and openbox, driven by xdotool as a person drives it.
+test-e2e: build
+	@tools/install-deps.sh xvfb openbox xdotool x11-utils imagemagick
+	tests/e2e/run.sh $(BUILD_DIR)
 
 # A Debian package, built in Release and installed under /usr.
 package: deps

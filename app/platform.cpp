@@ -1,10 +1,13 @@
 #include "app/platform.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -17,6 +20,20 @@ QStringList NameFilters(const QList<TFileDialog::Filter>& filters) {
   for (const auto& [text, patterns] : filters)
     list << text + QStringLiteral(" (") + patterns + ')';
   return list;
+}
+
+// The name box completes from a directory listing that may arrive after the dialog has closed;
+// its list would then pop up alone over the main window and swallow the next click. So the
+// completer serves its box only while the dialog is open: detaching it hides the list and stops
+// late completions.
+void SetCompletionAttached(QFileDialog* dialog, bool attached) {
+  for (auto* box : dialog->findChildren<QLineEdit*>()) {
+    if (QCompleter* completer = box->completer()) {
+      completer->setWidget(attached ? box : nullptr);
+      if (!attached && completer->popup() != nullptr)
+        completer->popup()->hide();
+    }
+  }
 }
 
 QString WindowCaption() {
@@ -54,7 +71,10 @@ bool TFileDialog::Execute() {
       dialog_->selectFile(FileName);
   }
   dialog_->selectNameFilter(dialog_->nameFilters().value(0));
-  if (dialog_->exec() != QDialog::Accepted)
+  SetCompletionAttached(dialog_, true);
+  const int result = dialog_->exec();
+  SetCompletionAttached(dialog_, false);
+  if (result != QDialog::Accepted)
     return false;
   const QStringList chosen = dialog_->selectedFiles();
   if (chosen.isEmpty())

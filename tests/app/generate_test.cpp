@@ -39,7 +39,7 @@ TEST_F(GenerateTest, ATypicalRunWritesTheReportByteForByte) {
 }
 
 TEST_F(GenerateTest, GenerateBeforeAnyLoadAsksForANameAndWritesAnEmptyTable) {
-  script.Then(ModalScript::ChooseFile(Path("result")));
+  script.Then(ModalScript::TypeFile(Path("result")));
   Click(form->Button3);
   EXPECT_EQ(ReadAll(dir.path() + "/result.txt"), kReportHead);
   EXPECT_EQ(form->Odecet->text(), QStringLiteral("result.txt"));
@@ -52,7 +52,7 @@ TEST_F(GenerateTest, GenerateBeforeAnyLoadAsksForANameAndWritesAnEmptyTable) {
 
 TEST_F(GenerateTest, ChoosingAnExistingFileAsksAndWritesBesideIt) {
   dir.Write("old.txt", "keep me");
-  script.Then(ModalScript::ChooseFile(Path("old.txt"))).Then(ModalScript::PressYes());
+  script.Then(ModalScript::TypeFile(Path("old.txt"))).Then(ModalScript::PressYes());
   Click(form->Button3);
   EXPECT_EQ(ReadAll(dir.path() + "/old.txt"), "keep me");
   EXPECT_EQ(ReadAll(dir.path() + "/old.txt.txt"), kReportHead);

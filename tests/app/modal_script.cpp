@@ -62,6 +62,19 @@ void ModalScript::Poll() {
       Qt::QueuedConnection);
 }
 
+ModalScript::Answer ModalScript::TypeFile(const QString& path, int delay) {
+  return [path, delay](QWidget* widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    ASSERT_NE(dialog, nullptr) << "expected a file dialog";
+    auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(nameBox, nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nameBox) << "the name box has the focus on opening";
+    nameBox->selectAll();  // typing replaces what the box starts with, as it does for a user
+    QTest::keyClicks(nameBox, path, Qt::NoModifier, delay);
+    QTest::keyClick(nameBox, Qt::Key_Return);
+  };
+}
+
 ModalScript::Answer ModalScript::ChooseFile(const QString& path) {
   return [path](QWidget* widget) {
     auto* dialog = qobject_cast<QFileDialog*>(widget);

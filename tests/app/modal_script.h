@@ -20,7 +20,9 @@ class ModalScript {
 
   ModalScript& Then(Answer answer);
 
-  // Answers for the file dialogs.
+  // Answers for the file dialogs: a path typed into the name box key by key (`delay` ms
+  // between keys), then Return, as a user does; a path put into the box whole and accepted.
+  static Answer TypeFile(const QString& path, int delay = 0);
   static Answer ChooseFile(const QString& path);
   static Answer Cancel();
   // Presses OK in a message box and records its texts.

@@ -38,6 +38,7 @@ class WindowTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_TRUE(script.done()) << "a scripted answer was never asked for";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a modal window was left open";
+    ExpectNoOtherWindow();
     Form1 = nullptr;
     form.reset();
     QDir::setCurrent(previousDirectory_);
@@ -45,10 +46,27 @@ class WindowTest : public ::testing::Test {
 
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-  // Loads a step file through the button and the open dialog.
+  // A click at the button's place in the window, the way the window system delivers it: a popup
+  // left open would take it instead.
+  void ClickInWindow(QPushButton* button) {
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+  }
+
+  // Loads a step file through the button, typing its path into the open dialog.
   void Load(QPushButton* button, const std::string& path) {
-    script.Then(ModalScript::ChooseFile(QString::fromStdString(path)));
+    script.Then(ModalScript::TypeFile(QString::fromStdString(path)));
     Click(button);
+  }
+
+  // No window of the program but the main window may be on screen; a late directory listing
+  // gets the time to show one.
+  void ExpectNoOtherWindow() {
+    QTest::qWait(100);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      EXPECT_FALSE(widget != form.get() && widget->isVisible())
+          << "left on screen: " << widget->metaObject()->className() << " "
+          << widget->windowTitle().toStdString();
+    }
   }
 
   QString Path(const std::string& name) const {

@@ -145,7 +145,7 @@ TEST_F(WindowTest, ABadStepFileShowsTheErrorAndTheWindowGoesOn) {
   Load(form->Button1, dir.path() + "/good.txt");
   ASSERT_EQ(data->Step1Count, 2);
 
-  script.Then(ModalScript::ChooseFile(Path("bad.txt"))).Then(script.PressOk());
+  script.Then(ModalScript::TypeFile(Path("bad.txt"))).Then(script.PressOk());
   Click(form->Button1);
   ASSERT_EQ(script.boxTexts.size(), 2);
   EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("bad.txt“, bod 2 (reálná část)"));
