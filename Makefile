@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-e2e package bench fuzz test-sanitize deps configure build clean distclean
+.PHONY: all run test test-e2e package check-package bench fuzz test-sanitize deps configure build clean distclean
 
 all: build
 
@@ -34,13 +34,21 @@ test-e2e: build
 	@tools/install-deps.sh xvfb openbox xdotool x11-utils imagemagick
 	tests/e2e/run.sh $(BUILD_DIR)
 
-# A Debian package, built in Release and installed under /usr.
+# A Debian package, built in Release with Debian's hardening flags and installed under /usr.
+BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 package: deps
 	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-	      -DODECET_BUILD_TESTS=OFF
+	      -DODECET_BUILD_TESTS=OFF \
+	      -DCMAKE_CXX_FLAGS="$$($(BUILDFLAGS) CXXFLAGS) $$($(BUILDFLAGS) CPPFLAGS)" \
+	      -DCMAKE_EXE_LINKER_FLAGS="$$($(BUILDFLAGS) LDFLAGS)"
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	cd $(PACKAGE_DIR) && cpack
 	@ls -l $(PACKAGE_DIR)/*.deb
+
+# What Debian and the desktops check of the package: lintian, the menu entry, AppStream.
+check-package: package
+	@tools/install-deps.sh lintian desktop-file-utils appstream
+	tools/check-package.sh $(PACKAGE_DIR)
 
 # Benchmarks, in Release: the core stages, then odecet-cli against awk.
 bench: deps

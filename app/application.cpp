@@ -56,7 +56,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("odecet"));
   setApplicationDisplayName(QStringLiteral("Odečet souborů"));
   setDesktopFileName(QStringLiteral("odecet"));
-  setWindowIcon(QIcon(QStringLiteral(":/odecet.png")));
+  setWindowIcon(ApplicationIcon());
 }
 
 namespace {

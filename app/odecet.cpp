@@ -43,7 +43,7 @@ QPushButton* MakeButton(QWidget* parent, int top, const QString& caption) {
 
 TForm1::TForm1(SpectrumData& data, QWidget* parent) : QWidget(parent), data_(data) {
   setWindowTitle(QStringLiteral("Odečet souborů"));
-  setWindowIcon(QIcon(QStringLiteral(":/odecet.png")));
+  setWindowIcon(ApplicationIcon());
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -92,6 +93,13 @@ TSaveDialog::TSaveDialog(QWidget* owner)
     : TFileDialog(owner, true,
                   {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*txt")},
                    {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}) {}
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (const int size : {32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/odecet-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
 
 void MessageDlg(QWidget* owner, const QString& text, const QString& detail) {
   QMessageBox box(QMessageBox::Warning, WindowCaption(), text, QMessageBox::Ok, owner);

@@ -8,6 +8,7 @@
 #include <string>
 
 class QFileDialog;
+class QIcon;
 class QLabel;
 class QWidget;
 
@@ -41,6 +42,9 @@ class TSaveDialog : public TFileDialog {
  public:
   explicit TSaveDialog(QWidget* owner);
 };
+
+// The program's icon in every size it ships, for the window and the application.
+QIcon ApplicationIcon();
 
 // A modal warning box with the single button OK; `detail` is shown below the text.
 void MessageDlg(QWidget* owner, const QString& text, const QString& detail = {});

@@ -1,7 +1,24 @@
 #include "cli/command_line.h"
 
-const char* const kUsage =
-    "Použití: odecet-cli [--decimal-separator ODDĚLOVAČ] KROK1 KROK2 [-o VÝSTUP]";
+#include <getopt.h>
+
+const char* const kUsage = "Použití: odecet-cli [VOLBA]... KROK1 KROK2";
+
+const char* const kHelp =
+    "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
+    "\n"
+    "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
+    "jednoho z nich čte standardní vstup.\n"
+    "\n"
+    "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“\n"
+    "                                     (bez volby podle místního nastavení)\n"
+    "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
+    "                                     (bez volby nebo s „-“ na standardní výstup)\n"
+    "  -h, --help                         vypíše tuto nápovědu a skončí\n"
+    "  -V, --version                      vypíše verzi a skončí\n"
+    "\n"
+    "Návratový kód: 0 tabulka zapsána, 1 spektra se neshodují, 2 soubor kroku nelze\n"
+    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití.\n";
 
 namespace {
 
@@ -11,47 +28,82 @@ char ParseSeparator(const std::string& text) {
   throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + text + "“");
 }
 
+const option kLongOptions[] = {
+    {"decimal-separator", required_argument, nullptr, 'd'},
+    {"output", required_argument, nullptr, 'o'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The option as the user wrote it, for a message about it.
+std::string WrittenOption(char* const* argv, int index, int shortOption) {
+  const std::string written = argv[index];
+  if (written.starts_with("--"))
+    return written.substr(0, written.find('='));
+  return std::string("-") + static_cast<char>(shortOption);
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  // getopt_long permutes its argv, so it gets copies.
+  std::vector<std::string> storage{"odecet-cli"};
+  storage.insert(storage.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : storage)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(storage.size());
+
   CommandLine line;
-  std::vector<std::string> files;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const auto value = [&](const std::string& option) -> const std::string& {
-      if (i + 1 >= arguments.size())
-        throw UsageError("volba „" + option + "“ potřebuje hodnotu");
-      return arguments[++i];
-    };
-    if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
-      files.push_back(argument);
-    } else if (argument == "--") {
-      optionsEnded = true;
-    } else if (argument == "--help" || argument == "-h") {
-      line.action = CommandLine::Action::kHelp;
-    } else if (argument == "--version") {
-      line.action = CommandLine::Action::kVersion;
-    } else if (argument == "--decimal-separator") {
-      line.decimalSeparator = ParseSeparator(value(argument));
-    } else if (argument.rfind("--decimal-separator=", 0) == 0) {
-      line.decimalSeparator = ParseSeparator(argument.substr(20));
-    } else if (argument == "-o" || argument == "--output") {
-      line.report = value(argument);
-    } else if (argument.rfind("--output=", 0) == 0) {
-      line.report = argument.substr(9);
-    } else {
-      throw UsageError("neznámá volba „" + argument + "“");
+  optind = 0;  // a fresh scan, also when called again
+  opterr = 0;  // the messages are ours, in Czech
+  for (;;) {
+    const int option = getopt_long(argc, argv.data(), ":d:o:hV", kLongOptions, nullptr);
+    if (option == -1)
+      break;
+    switch (option) {
+      case 'd':
+        if (line.decimalSeparator)
+          throw UsageError("desetinný oddělovač je zadán dvakrát");
+        line.decimalSeparator = ParseSeparator(optarg);
+        break;
+      case 'o':
+        if (line.report)
+          throw UsageError("výstupní soubor je zadán dvakrát");
+        if (*optarg == '\0')
+          throw UsageError("prázdný název výstupního souboru");
+        line.report = optarg;
+        break;
+      case 'h':
+        line.action = CommandLine::Action::kHelp;
+        break;
+      case 'V':
+        line.action = CommandLine::Action::kVersion;
+        break;
+      case ':':
+        throw UsageError("volba „" + WrittenOption(argv.data(), optind - 1, optopt) +
+                         "“ potřebuje hodnotu");
+      default: {
+        // optopt is 0 for an unknown or ambiguous long option, and the option's letter for a
+        // long option given a value it does not take (--help=x).
+        const std::string written = argv[static_cast<std::size_t>(optind - 1)];
+        if (optopt == 0 || (written.starts_with("--") && written.find('=') != std::string::npos))
+          throw UsageError("neznámá, nejednoznačná nebo chybně zadaná volba „" + written + "“");
+        throw UsageError(std::string("neznámá volba „-") + static_cast<char>(optopt) + "“");
+      }
     }
   }
   if (line.action != CommandLine::Action::kRun)
     return line;
-  if (files.size() != 2) {
-    throw UsageError(files.size() < 2 ? "chybí soubor kroku 1 nebo kroku 2"
-                                      : "nadbytečný argument „" + files[2] + "“");
-  }
-  if (line.report && line.report->empty())
-    throw UsageError("prázdný název výstupního souboru");
+  const std::vector<std::string> files(argv.begin() + optind, argv.end() - 1);
+  if (files.size() < 2)
+    throw UsageError(files.empty() ? "chybí soubory KROK1 a KROK2" : "chybí soubor KROK2");
+  if (files.size() > 2)
+    throw UsageError("nadbytečný argument „" + files[2] + "“");
+  if (files[0] == "-" && files[1] == "-")
+    throw UsageError("standardní vstup („-“) může nahradit jen jeden z obou souborů");
   line.step1 = files[0];
   line.step2 = files[1];
   return line;

@@ -9,9 +9,9 @@
 struct CommandLine {
   enum class Action { kRun, kHelp, kVersion };
   Action action = Action::kRun;
-  std::string step1;                     // 4 ribs
+  std::string step1;                     // 4 ribs; "-" is standard input
   std::string step2;                     // 3 ribs
-  std::optional<std::string> report;     // standard output when absent
+  std::optional<std::string> report;     // standard output when absent or "-"
   std::optional<char> decimalSeparator;  // the system's when absent
 };
 
@@ -21,9 +21,13 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-//   odecet-cli [--decimal-separator SEP] STEP1 STEP2 [-o REPORT]
-// also --decimal-separator=SEP, --output REPORT, --output=REPORT, --help, --version, and "--"
-// before file names that start with '-'.
+// Parses the arguments (without the program name) as GNU tools do, with getopt_long: options and
+// file names in any order, combined short options (-hV), -oFILE and -o FILE, --output=FILE and
+// --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
+// with '-'. Throws UsageError for an unknown or ambiguous option, a missing value, an option
+// given twice, the wrong number of step files, or "-" for both.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// The usage line, and the help that --help prints after it; both use the same placeholders.
 extern const char* const kUsage;
+extern const char* const kHelp;

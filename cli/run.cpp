@@ -1,8 +1,11 @@
 #include "cli/run.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <new>
 #include <span>
+#include <string_view>
 
 #include "cli/command_line.h"
 #include "report/difference.h"
@@ -16,26 +19,28 @@
 
 namespace {
 
-void PrintLine(std::FILE* stream, const std::string& text) {
-  std::fputs(text.c_str(), stream);
-  std::fputc('\n', stream);
-}
+constexpr std::string_view kProgram = "odecet-cli: ";
 
-const char* const kHelp =
-    "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
-    "\n"
-    "  KROK1   soubor měřený se 4 žebry\n"
-    "  KROK2   soubor měřený se 3 žebry\n"
-    "  -o, --output VÝSTUP       zapíše tabulku do souboru VÝSTUP (jinak na standardní výstup)\n"
-    "  --decimal-separator SEP   desetinný oddělovač „,“ nebo „.“ (jinak podle místního "
-    "nastavení)\n"
-    "  --help, --version\n"
-    "\n"
-    "Návratový kód: 0 zapsáno, 1 spektra se neshodují, 2 vadný soubor kroku,\n"
-    "3 výstup nelze zapsat, 64 chybné použití.\n";
+// A diagnostic on standard error: every line starts with the program's name.
+void Complain(std::FILE* err, std::string_view text) {
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    std::fwrite(kProgram.data(), 1, kProgram.size(), err);
+    std::fwrite(line.data(), 1, line.size(), err);
+    std::fputc('\n', err);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+}
 
 bool WriteToStream(std::FILE* out, const std::string& bytes) {
   return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+}
+
+StepFile LoadStep(const std::string& path, char separator) {
+  if (path == "-")
+    return ReadStepDescriptor(STDIN_FILENO, separator, "standardní vstup");
+  return LoadStepFile(path, separator);
 }
 
 }  // namespace
@@ -45,17 +50,16 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   try {
     line = ParseCommandLine(arguments);
   } catch (const UsageError& error) {
-    PrintLine(err, std::string("odecet-cli: ") + error.what());
-    PrintLine(err, kUsage);
+    Complain(err, error.what());
+    std::fputs("Nápovědu vypíše „odecet-cli --help“.\n", err);
     return kWrongUsage;
   }
   if (line.action == CommandLine::Action::kHelp) {
-    PrintLine(out, kUsage);
-    std::fputs(kHelp, out);
+    std::fprintf(out, "%s\n%s", kUsage, kHelp);
     return kReportWritten;
   }
   if (line.action == CommandLine::Action::kVersion) {
-    PrintLine(out, "odecet-cli " ODECET_VERSION);
+    std::fputs("odecet-cli " ODECET_VERSION "\n", out);
     return kReportWritten;
   }
 
@@ -64,19 +68,19 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   StepFile step1;
   StepFile step2;
   try {
-    step1 = LoadStepFile(line.step1, separator);
-    step2 = LoadStepFile(line.step2, separator);
+    step1 = LoadStep(line.step1, separator);
+    step2 = LoadStep(line.step2, separator);
   } catch (const StepFileError& error) {
-    PrintLine(err, error.what());
+    Complain(err, error.what());
     if (!locale.known && !line.decimalSeparator) {
       // The likeliest cause: a comma file on a machine where that locale was never generated.
-      PrintLine(err, "Místní nastavení „" + VisibleText(locale.name) +
-                         "“ v systému není, proto se čte desetinná tečka; jiný oddělovač zadejte "
-                         "volbou --decimal-separator.");
+      Complain(err, "Místní nastavení „" + VisibleText(locale.name) +
+                        "“ v systému není, proto se čte desetinná tečka; jiný oddělovač zadejte "
+                        "volbou --decimal-separator.");
     }
     return kBadStepFile;
   } catch (const std::bad_alloc&) {
-    PrintLine(err, "Pro načtení souborů kroků není dost paměti.");
+    Complain(err, "Pro načtení souborů kroků není dost paměti.");
     return kBadStepFile;
   }
 
@@ -85,26 +89,26 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   try {
     result = SubtractSpectra(step1.points, step1.count, step2.points, step2.count, diff);
   } catch (const DifferenceRangeError& error) {
-    PrintLine(err, error.what());
+    Complain(err, error.what());
     return kBadStepFile;
   }
   if (result.mismatch != Mismatch::kNone) {
-    PrintLine(err, MismatchText(result.mismatch));
-    PrintLine(err, MismatchDetail(result, step1.points, step1.count, step2.points, step2.count,
-                                  separator));
+    Complain(err, MismatchText(result.mismatch));
+    Complain(err, MismatchDetail(result, step1.points, step1.count, step2.points, step2.count,
+                                 separator));
     return kSpectraDiffer;
   }
 
   const std::string report = FormatReport(diff, separator);
-  if (line.report) {
+  if (line.report && *line.report != "-") {
     try {
       WriteFileReplacing(*line.report, report);
     } catch (const ReportWriteError& error) {
-      PrintLine(err, error.what());
+      Complain(err, error.what());
       return kReportNotWritten;
     }
   } else if (!WriteToStream(out, report)) {
-    PrintLine(err, "Výsledek nelze zapsat na standardní výstup: " + SystemErrorText(errno) + ".");
+    Complain(err, "Výsledek nelze zapsat na standardní výstup: " + SystemErrorText(errno) + ".");
     return kReportNotWritten;
   }
   return kReportWritten;

@@ -234,6 +234,9 @@ class TextSource : public ChunkSource {
 
 class FileSource : public ChunkSource {
  public:
+  // Reads an open descriptor that somebody else owns, such as standard input.
+  FileSource(int fd, std::string name) : path_(std::move(name)), fd_(fd), owned_(false) {}
+
   explicit FileSource(const std::string& path) : path_(path) {
     do {
       fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -245,7 +248,7 @@ class FileSource : public ChunkSource {
       Fail("nelze otevřít", EISDIR);
   }
   ~FileSource() override {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && owned_)
       ::close(fd_);
   }
   FileSource(const FileSource&) = delete;
@@ -268,6 +271,7 @@ class FileSource : public ChunkSource {
 
   std::string path_;
   int fd_ = -1;
+  bool owned_ = true;
   // Not zero-filled: a short-lived tool pays for every page it touches.
   static constexpr std::size_t kBufferSize = 16 * 1024;
   std::unique_ptr<char[]> buffer_{new char[kBufferSize]};
@@ -294,6 +298,11 @@ StepFile ReadStepText(std::string_view text, char separator, std::string_view fi
 StepFile LoadStepFile(const std::string& path, char separator) {
   FileSource source(path);
   return ReadStepFile(source, separator, path);
+}
+
+StepFile ReadStepDescriptor(int fd, char separator, const std::string& fileName) {
+  FileSource source(fd, fileName);
+  return ReadStepFile(source, separator, fileName);
 }
 
 void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,10 @@ struct Outcome {
 
 // Starts odecet-cli with `arguments` in `directory`, under the locale `locale`; `prepare` runs
 // in the child just before, to set limits or standard input.
+// `wrapper` runs odecet-cli under another program (strace).
 pid_t StartCli(const TempDir& directory, const std::vector<std::string>& arguments,
-               const char* locale = "C", const std::function<void()>& prepare = {}) {
+               const char* locale = "C", const std::function<void()>& prepare = {},
+               const std::vector<std::string>& wrapper = {}) {
   const std::string outPath = directory.path() + "/.stdout";
   const std::string errPath = directory.path() + "/.stderr";
   const pid_t child = ::fork();
@@ -46,11 +49,14 @@ pid_t StartCli(const TempDir& directory, const std::vector<std::string>& argumen
     ::setenv("LC_ALL", locale, 1);
     if (prepare)
       prepare();
-    std::vector<char*> argv{const_cast<char*>(ODECET_CLI)};
+    std::vector<char*> argv;
+    for (const auto& word : wrapper)
+      argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(const_cast<char*>(ODECET_CLI));
     for (const auto& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    ::execv(ODECET_CLI, argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
   return child;
@@ -72,8 +78,9 @@ Outcome FinishCli(const TempDir& directory, pid_t child) {
 }
 
 Outcome RunCli(const TempDir& directory, const std::vector<std::string>& arguments,
-               const char* locale = "C", const std::function<void()>& prepare = {}) {
-  return FinishCli(directory, StartCli(directory, arguments, locale, prepare));
+               const char* locale = "C", const std::function<void()>& prepare = {},
+               const std::vector<std::string>& wrapper = {}) {
+  return FinishCli(directory, StartCli(directory, arguments, locale, prepare, wrapper));
 }
 
 // Names in `directory` that are not the test's own files.
@@ -134,9 +141,9 @@ TEST_F(CliTest, MismatchesExitWithOneAndTheWarningFirst) {
   dir.Write("k3.txt", "3 100 1 1 200 1 1 300 1 1");
   const Outcome counts = RunCli(dir, {"--decimal-separator=,", "k1.txt", "k3.txt", "-o", "r"});
   EXPECT_EQ(counts.status, 1);
-  EXPECT_EQ(
-      counts.err,
-      "Zadané soubory se neshodují počtem měřených bodů.\nPočet bodů: 4 žebra 2, 3 žebra 3.\n");
+  EXPECT_EQ(counts.err,
+            "odecet-cli: Zadané soubory se neshodují počtem měřených bodů.\n"
+            "odecet-cli: Počet bodů: 4 žebra 2, 3 žebra 3.\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/r"));
 
   dir.Write("k4.txt", "2 100 1 1 200,000001 1 1");
@@ -144,8 +151,8 @@ TEST_F(CliTest, MismatchesExitWithOneAndTheWarningFirst) {
   EXPECT_EQ(frequencies.status, 1);
   EXPECT_EQ(frequencies.out, "");
   EXPECT_EQ(frequencies.err,
-            "V zadaných souborech se neshodují kmitočty.\nBod 2: 4 žebra 200 Hz, 3 žebra "
-            "200,000001 Hz.\n");
+            "odecet-cli: V zadaných souborech se neshodují kmitočty.\n"
+            "odecet-cli: Bod 2: 4 žebra 200 Hz, 3 žebra 200,000001 Hz.\n");
 }
 
 TEST_F(CliTest, ABadStepFileExitsWithTwoAndNamesIt) {
@@ -153,36 +160,75 @@ TEST_F(CliTest, ABadStepFileExitsWithTwoAndNamesIt) {
   dir.Write("r", "old");
   const Outcome bad = RunCli(dir, {"--decimal-separator=,", "k1.txt", "bad.txt", "-o", "r"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_THAT(bad.err, StartsWith("Soubor „bad.txt“ končí předčasně"));
+  EXPECT_THAT(bad.err, StartsWith("odecet-cli: Soubor „bad.txt“ končí předčasně"));
   EXPECT_EQ(ReadAll(dir.path() + "/r"), "old");
   const Outcome missing = RunCli(dir, {"--decimal-separator=,", "none.txt", "k2.txt"});
   EXPECT_EQ(missing.status, 2);
-  EXPECT_THAT(missing.err, HasSubstr("none.txt"));
+  EXPECT_THAT(missing.err, StartsWith("odecet-cli: Soubor „none.txt“ nelze otevřít: "));
+  EXPECT_THAT(missing.err, HasSubstr("neexistuje.\n"));
 }
 
 TEST_F(CliTest, AReportThatCannotBeWrittenExitsWithThree) {
   const Outcome outcome = RunCli(dir, {"--decimal-separator=,", "k1.txt", "k2.txt", "-o", "no/r"});
   EXPECT_EQ(outcome.status, 3);
-  EXPECT_THAT(outcome.err, HasSubstr("„no/r“"));
+  EXPECT_THAT(outcome.err, StartsWith("odecet-cli: Výsledný soubor „no/r“ nelze zapsat"));
+}
+
+TEST_F(CliTest, OptionsFollowGnuConventions) {
+  const std::vector<std::vector<std::string>> same = {
+      {"-d,", "-or1", "k1.txt", "k2.txt"},
+      {"k1.txt", "--out=r2", "k2.txt", "--dec", ","},
+      {"--decimal-separator", ",", "--output", "r3", "--", "k1.txt", "k2.txt"},
+  };
+  for (std::size_t i = 0; i < same.size(); ++i) {
+    const Outcome outcome = RunCli(dir, same[i]);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadAll(dir.path() + "/r" + std::to_string(i + 1)), expected) << i;
+  }
+  EXPECT_EQ(RunCli(dir, {"-d", ",", "k1.txt", "k2.txt", "-o", "-"}).out, expected);
+
+  // "-" reads one of the steps from standard input.
+  const std::string k1 = dir.path() + "/k1.txt";
+  const auto stdinFromK1 = [&] {
+    const int fd = ::open(k1.c_str(), O_RDONLY);
+    ::dup2(fd, 0);
+  };
+  EXPECT_EQ(RunCli(dir, {"-d,", "-", "k2.txt"}, "C", stdinFromK1).out, expected);
+  const Outcome fromPipe = RunCli(dir, {"-d.", "k2.txt", "-"}, "C", stdinFromK1);
+  EXPECT_EQ(fromPipe.status, 2);
+  EXPECT_THAT(fromPipe.err, StartsWith("odecet-cli: Soubor „k2.txt“, bod 1"));
+
+  EXPECT_THAT(RunCli(dir, {"-Vh"}).out, StartsWith("Použití: odecet-cli"));
+  EXPECT_THAT(RunCli(dir, {"--vers"}).out, StartsWith("odecet-cli 1."));
 }
 
 TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
-  const std::vector<std::vector<std::string>> wrong = {
-      {},
-      {"k1.txt"},
-      {"k1.txt", "k2.txt", "k3.txt"},
-      {"--decimal-separator", ";", "k1.txt", "k2.txt"},
-      {"--bogus", "k1.txt", "k2.txt"},
-      {"k1.txt", "k2.txt", "-o"},
+  const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+      {{}, "chybí soubory KROK1 a KROK2"},
+      {{"k1.txt"}, "chybí soubor KROK2"},
+      {{"k1.txt", "k2.txt", "k3.txt"}, "nadbytečný argument „k3.txt“"},
+      {{"-d;", "k1.txt", "k2.txt"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „;“"},
+      {{"--bogus", "k1.txt", "k2.txt"},
+       "neznámá, nejednoznačná nebo chybně zadaná volba „--bogus“"},
+      {{"-x", "k1.txt", "k2.txt"}, "neznámá volba „-x“"},
+      {{"--help=all"}, "neznámá, nejednoznačná nebo chybně zadaná volba „--help=all“"},
+      {{"k1.txt", "k2.txt", "-o"}, "volba „-o“ potřebuje hodnotu"},
+      {{"k1.txt", "k2.txt", "--output"}, "volba „--output“ potřebuje hodnotu"},
+      {{"-o", "a", "-ob", "k1.txt", "k2.txt"}, "výstupní soubor je zadán dvakrát"},
+      {{"-o", "", "k1.txt", "k2.txt"}, "prázdný název výstupního souboru"},
+      {{"-", "-"}, "standardní vstup („-“) může nahradit jen jeden z obou souborů"},
   };
-  for (const auto& arguments : wrong) {
+  for (const auto& [arguments, message] : wrong) {
     const Outcome outcome = RunCli(dir, arguments);
     EXPECT_EQ(outcome.status, 64);
-    EXPECT_THAT(outcome.err, HasSubstr("Použití: odecet-cli"));
+    EXPECT_EQ(outcome.err, "odecet-cli: " + message + "\nNápovědu vypíše „odecet-cli --help“.\n");
   }
-  const Outcome help = RunCli(dir, {"--help"});
+  const Outcome help = RunCli(dir, {"-h"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_THAT(help.out, StartsWith("Použití: odecet-cli"));
+  EXPECT_THAT(help.out, StartsWith("Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"));
+  for (const char* shown : {"-h, --help", "-V, --version", "-o, --output=VÝSTUP",
+                            "-d, --decimal-separator=ODDĚLOVAČ", "KROK1 je", "KROK2 soubor"})
+    EXPECT_THAT(help.out, HasSubstr(shown));
   EXPECT_THAT(RunCli(dir, {"--version"}).out, StartsWith("odecet-cli "));
 }
 
@@ -206,7 +252,8 @@ TEST_F(CliTest, HostileInputGivesAClearMessageAndStatusTwo) {
   const Outcome unknown = RunCli(dir, {"k1.txt", "k2.txt"}, "xx_NOWHERE.UTF-8");
   EXPECT_EQ(unknown.status, 2);
   EXPECT_THAT(unknown.err, HasSubstr("„1,5“"));
-  EXPECT_THAT(unknown.err, HasSubstr("Místní nastavení „xx_NOWHERE.UTF-8“ v systému není"));
+  EXPECT_THAT(unknown.err,
+              HasSubstr("odecet-cli: Místní nastavení „xx_NOWHERE.UTF-8“ v systému není"));
   EXPECT_EQ(unknown.err.find("Místní"), unknown.err.rfind("Místní"));
 }
 
@@ -292,6 +339,25 @@ TEST_F(CliTest, AFileSizeLimitGivesStatusThreeAndKeepsTheOldReport) {
   EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
   const Outcome toStdout = RunCli(dir, {"--decimal-separator=,", "big.txt", "big.txt"}, "C", limit);
   EXPECT_EQ(toStdout.status, 3);
+}
+
+// The new name must survive a power cut: the directory is flushed after the rename.
+TEST_F(CliTest, FlushesTheDirectoryAfterTheRename) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "strace is missing";
+  const std::string trace = dir.path() + "/.trace";
+  const Outcome outcome =
+      RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "r.txt"}, "C", {},
+             {"strace", "-qq", "-e", "trace=openat,renameat,fsync", "-o", trace});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  // openat(AT_FDCWD, ".", ...O_DIRECTORY) = 3 ... renameat(3, ...) = 0 ... fsync(3) = 0
+  const std::string calls = ReadAll(trace);
+  std::smatch directory;
+  ASSERT_TRUE(std::regex_search(calls, directory, std::regex(R"(O_DIRECTORY\) = (\d+))"))) << calls;
+  const std::string fd = directory[1];
+  const auto rename = calls.find("renameat(" + fd + ", ");
+  ASSERT_NE(rename, std::string::npos) << calls;
+  EXPECT_NE(calls.find("fsync(" + fd + ")", rename), std::string::npos) << calls;
 }
 
 TEST_F(CliTest, TheSampleSpectraSubtractCleanlyWithEitherSeparator) {

@@ -49,7 +49,10 @@ class ReplacingWrite : public ::testing::TestWithParam<TemporaryKind> {
 };
 INSTANTIATE_TEST_SUITE_P(Temporaries, ReplacingWrite,
                          ::testing::Values(TemporaryKind::kUnnamedWhereSupported,
-                                           TemporaryKind::kNamed));
+                                           TemporaryKind::kNamed),
+                         [](const auto& kind) {
+                           return kind.param == TemporaryKind::kNamed ? "Named" : "Unnamed";
+                         });
 
 mode_t ModeOf(const std::string& path) {
   struct stat info {};
