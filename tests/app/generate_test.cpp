@@ -111,6 +111,17 @@ TEST_F(GenerateTest, AReportThatCannotBeWrittenIsReportedAndTheOldOneKept) {
   EXPECT_THAT(script.boxTexts[2].toStdString(), HasSubstr("no/such/dir/x.txt"));
 }
 
+TEST_F(GenerateTest, ADifferenceBeyondTheDoubleRangeIsAnErrorAndWritesNothing) {
+  LoadBoth("1 100 1,7E308 0", "1 100 -1,7E308 0");
+  form->Odecet->setText("rozdil");
+  script.Then(script.PressOk());
+  Click(form->Button3);
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("bodě 1 (reálná část) přesahuje"));
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/rozdil.txt"));
+}
+
 TEST_F(GenerateTest, KonecClosesTheWindow) {
   Click(form->Button4);
   EXPECT_FALSE(form->isVisible());

@@ -58,12 +58,15 @@ free_display() {
 
 DISPLAY=$(free_display) || { echo "e2e: no free display" >&2; exit 1; }
 export DISPLAY
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+# -noreset: the server would otherwise reset, refusing connections, whenever its last client
+# (the readiness probe) disconnects.
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
 started+=($!)
 wait_for 10 xdpyinfo || { echo "e2e: Xvfb did not start" >&2; exit 1; }
 openbox >"$out/openbox.log" 2>&1 &
 started+=($!)
-wait_for 10 xprop -root _NET_SUPPORTING_WM_CHECK || { echo "e2e: openbox did not start" >&2; exit 1; }
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+wait_for 10 wm_ready || { echo "e2e: openbox did not start" >&2; exit 1; }
 
 # A Czech lab machine; the locale is generated into the build tree, as for the tests.
 "$here/../make-test-locales.sh" "$build/locale" || exit 1
