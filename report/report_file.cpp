@@ -63,6 +63,17 @@ std::string FollowLinks(const std::string& path, bool& exists, struct stat& info
   Fail(path, ELOOP);
 }
 
+// The signals that end the process after removing the temporary file.
+constexpr int kCleanupSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+sigset_t CleanupSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kCleanupSignals)
+    sigaddset(&set, signal);
+  return set;
+}
+
 // The one temporary file that a signal handler may have to remove: a name in an open directory.
 // Written only with the signals blocked, so a handler never sees it half set.
 struct PendingTemporary {
@@ -75,10 +86,7 @@ PendingTemporary pending;
 class SignalBlock {
  public:
   SignalBlock() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
-      sigaddset(&set, signal);
+    const sigset_t set = CleanupSignalSet();
     ::sigprocmask(SIG_BLOCK, &set, &previous_);
   }
   ~SignalBlock() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
@@ -89,7 +97,6 @@ class SignalBlock {
   sigset_t previous_;
 };
 
-// Called with the signals blocked, together with the call that creates the name.
 void Arm(int directory, const std::string& name) {
   pending.directory = directory;
   std::memcpy(pending.name, name.c_str(), name.size() + 1);
@@ -158,19 +165,10 @@ class Temporary {
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return;
     }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string name = TemporaryName();
-      const SignalBlock blocked;
-      fd_ = ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-      if (fd_ >= 0) {
-        Arm(directory, name);
-        name_ = name;
-        return;
-      }
-      if (errno != EEXIST)
-        return;
-    }
-    errno = EEXIST;
+    TakeName([&](const char* name) {
+      fd_ = ::openat(directory, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      return fd_ >= 0;
+    });
   }
   ~Temporary() {
     if (fd_ >= 0)
@@ -191,20 +189,10 @@ class Temporary {
     if (!name_.empty())
       return true;
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string name = TemporaryName();
-      const SignalBlock blocked;
-      if (::linkat(AT_FDCWD, self.c_str(), directory_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-          ::linkat(fd_, "", directory_, name.c_str(), AT_EMPTY_PATH) == 0) {
-        Arm(directory_, name);
-        name_ = name;
-        return true;
-      }
-      if (errno != EEXIST)
-        return false;
-    }
-    errno = EEXIST;
-    return false;
+    return TakeName([&](const char* name) {
+      return ::linkat(AT_FDCWD, self.c_str(), directory_, name, AT_SYMLINK_FOLLOW) == 0 ||
+             ::linkat(fd_, "", directory_, name, AT_EMPTY_PATH) == 0;
+    });
   }
 
   bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
@@ -219,6 +207,26 @@ class Temporary {
   }
 
  private:
+  // Tries fresh random names until `create` makes one in the directory; false with errno set
+  // when it fails for another reason than a name already taken. The name is armed for the
+  // signal handlers in the same breath, with the signals blocked.
+  template <typename Create>
+  bool TakeName(const Create& create) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName();
+      const SignalBlock blocked;
+      if (create(name.c_str())) {
+        Arm(directory_, name);
+        name_ = name;
+        return true;
+      }
+      if (errno != EEXIST)
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+  }
+
   int directory_;
   int fd_ = -1;
   std::string name_;
@@ -272,11 +280,8 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes, Tempora
 void InstallWriteSignalHandlers() {
   struct sigaction action {};
   action.sa_handler = RemoveTemporaryAndDie;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-    sigaddset(&action.sa_mask, signal);
-  }
-  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+  action.sa_mask = CleanupSignalSet();
+  for (const int signal : kCleanupSignals) {
     struct sigaction previous {};
     ::sigaction(signal, nullptr, &previous);
     if (previous.sa_handler != SIG_IGN)  // nohup and the like asked for it to be ignored
