@@ -109,11 +109,9 @@ void LowerFirstLetter(std::string& text) {
 std::string SystemErrorText(int errorNumber) {
   if (const locale_t czech = CzechMessages(); czech != static_cast<locale_t>(nullptr)) {
     std::string text = strerror_l(errorNumber, czech);
-    const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     const bool translated =
         classic == static_cast<locale_t>(nullptr) || text != strerror_l(errorNumber, classic);
-    if (classic != static_cast<locale_t>(nullptr))
-      freelocale(classic);
     if (translated) {  // the catalogue has it (without libc-l10n the text stays English)
       LowerFirstLetter(text);
       return text;
