@@ -61,19 +61,27 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 
 namespace {
 
-const QString kOutOfMemory = QStringLiteral("Pro tuto operaci není dost paměti.");
+// Shows the exception being handled: its message, Czech words for running out of memory, an
+// empty box for an unknown kind.
+void ShowCurrentException(QWidget* owner) {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    ShowException(owner, QStringLiteral("Pro tuto operaci není dost paměti."));
+  } catch (const std::exception& error) {
+    ShowException(owner, QString::fromUtf8(error.what()));
+  } catch (...) {
+    ShowException(owner, QString());
+  }
+}
 
 }  // namespace
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::bad_alloc&) {
-    ShowException(activeWindow(), kOutOfMemory);
-  } catch (const std::exception& error) {
-    ShowException(activeWindow(), QString::fromUtf8(error.what()));
   } catch (...) {
-    ShowException(activeWindow(), QString());
+    ShowCurrentException(activeWindow());
   }
   return false;
 }
@@ -82,12 +90,8 @@ bool RunShowingErrors(QWidget* owner, const std::function<void()>& operation) {
   try {
     operation();
     return true;
-  } catch (const std::bad_alloc&) {
-    ShowException(owner, kOutOfMemory);
-  } catch (const std::exception& error) {
-    ShowException(owner, QString::fromUtf8(error.what()));
   } catch (...) {
-    ShowException(owner, QString());
+    ShowCurrentException(owner);
   }
   return false;
 }
