@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include "spectrum/message_text.h"
+
 const char* const kUsage = "Použití: odecet-cli [VOLBA]... KROK1 KROK2";
 
 const char* const kHelp =
@@ -25,7 +27,7 @@ namespace {
 char ParseSeparator(const std::string& text) {
   if (text == "," || text == ".")
     return text[0];
-  throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + text + "“");
+  throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + QuoteForMessage(text) + "“");
 }
 
 const option kLongOptions[] = {
@@ -40,7 +42,7 @@ const option kLongOptions[] = {
 std::string WrittenOption(char* const* argv, int index, int shortOption) {
   const std::string written = argv[index];
   if (written.starts_with("--"))
-    return written.substr(0, written.find('='));
+    return QuoteForMessage(written.substr(0, written.find('=')));
   return std::string("-") + static_cast<char>(shortOption);
 }
 
@@ -90,8 +92,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         // long option given a value it does not take (--help=x).
         const std::string written = argv[static_cast<std::size_t>(optind - 1)];
         if (optopt == 0 || (written.starts_with("--") && written.find('=') != std::string::npos))
-          throw UsageError("neznámá, nejednoznačná nebo chybně zadaná volba „" + written + "“");
-        throw UsageError(std::string("neznámá volba „-") + static_cast<char>(optopt) + "“");
+          throw UsageError("neznámá, nejednoznačná nebo chybně zadaná volba „" +
+                           QuoteForMessage(written) + "“");
+        throw UsageError("neznámá volba „-" +
+                         VisibleText(std::string(1, static_cast<char>(optopt))) + "“");
       }
     }
   }
@@ -101,7 +105,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (files.size() < 2)
     throw UsageError(files.empty() ? "chybí soubory KROK1 a KROK2" : "chybí soubor KROK2");
   if (files.size() > 2)
-    throw UsageError("nadbytečný argument „" + files[2] + "“");
+    throw UsageError("nadbytečný argument „" + QuoteForMessage(files[2]) + "“");
   if (files[0] == "-" && files[1] == "-")
     throw UsageError("standardní vstup („-“) může nahradit jen jeden z obou souborů");
   line.step1 = files[0];

@@ -217,6 +217,8 @@ TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
       {{"-o", "a", "-ob", "k1.txt", "k2.txt"}, "výstupní soubor je zadán dvakrát"},
       {{"-o", "", "k1.txt", "k2.txt"}, "prázdný název výstupního souboru"},
       {{"-", "-"}, "standardní vstup („-“) může nahradit jen jeden z obou souborů"},
+      {{"k1.txt", "k2.txt", "a\x1B]0;x\x07"}, "nadbytečný argument „a\\x1B]0;x\\x07“"},
+      {{"--\x1B[2J"}, "neznámá, nejednoznačná nebo chybně zadaná volba „--\\x1B[2J“"},
   };
   for (const auto& [arguments, message] : wrong) {
     const Outcome outcome = RunCli(dir, arguments);
