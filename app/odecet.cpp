@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "app/platform.h"
+#include "instruments/spectrum_file.h"
 #include "report/difference.h"
 #include "report/report_file.h"
 #include "report/report_text.h"
@@ -145,7 +146,7 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
   OpenDialog1->InitialDir = directory;
   // Until the file has been read whole, no point of it, or of an earlier file, may be used.
   count = 0;
-  StoreStep(LoadStepFile(path, SystemDecimalSeparator()), table, count);
+  StoreStep(LoadSpectrum(path, SystemDecimalSeparator()).file, table, count);
 }
 
 bool TForm1::ComputeDifference() {

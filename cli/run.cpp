@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "instruments/spectrum_file.h"
 #include "report/difference.h"
 #include "report/report_file.h"
 #include "report/report_text.h"
@@ -39,8 +40,8 @@ bool WriteToStream(std::FILE* out, const std::string& bytes) {
 
 StepFile LoadStep(const std::string& path, char separator) {
   if (path == "-")
-    return ReadStepDescriptor(STDIN_FILENO, separator, "standardní vstup");
-  return LoadStepFile(path, separator);
+    return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup").file;
+  return LoadSpectrum(path, separator).file;
 }
 
 }  // namespace
