@@ -37,6 +37,27 @@ void SetCompletionAttached(QFileDialog* dialog, bool attached) {
   }
 }
 
+// Qt's dialog mirrors the typed path in its file list, selecting each existing item the text
+// names on its way (the folders of a full path) and toggling the earlier ones off again. When the
+// path passes through the home folder the toggling gets out of step and the files' folder stays
+// selected; accept() prefers the list's selection to the typed text, finds a folder, changes into
+// it and clears the name box. What the user typed is what the dialog must take, so the list's
+// selection goes before accept() looks at it. A click in the list puts the chosen name into the
+// box, so a choice made there still counts.
+class TypedNameFileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    if (nameBox != nullptr && !nameBox->text().isEmpty() && list != nullptr &&
+        list->selectionModel() != nullptr)
+      list->selectionModel()->clearSelection();
+    QFileDialog::accept();
+  }
+};
+
 QString WindowCaption() {
   return QStringLiteral("Odečet souborů");
 }
@@ -44,7 +65,7 @@ QString WindowCaption() {
 }  // namespace
 
 TFileDialog::TFileDialog(QWidget* owner, bool forSaving, const QList<Filter>& filters)
-    : dialog_(new QFileDialog(owner)) {
+    : dialog_(new TypedNameFileDialog(owner)) {
   // Qt's own dialog everywhere, so filters and answers behave the same on every desktop.
   dialog_->setOption(QFileDialog::DontUseNativeDialog);
   dialog_->setOption(QFileDialog::HideNameFilterDetails);

@@ -1,9 +1,50 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
 
 #include "app/application.h"
 
+namespace {
+
+// A home folder of the suite's own, so no test depends on whoever runs it. ODECET_TEST_FILES
+// says where the tests' temporary folders lie: "home" right inside it, where a lab keeps its
+// data and where Qt's dialogs behave differently, "below-home" a folder deeper, and otherwise
+// outside it.
+class TestHome {
+ public:
+  TestHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "odecet-home-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    ::setenv("HOME", path_.c_str(), 1);
+    const QByteArray files = qgetenv("ODECET_TEST_FILES");
+    if (files == "home") {
+      ::setenv("TMPDIR", path_.c_str(), 1);
+    } else if (files == "below-home") {
+      const std::string below = path_ + "/data/lab";
+      std::filesystem::create_directories(below);
+      ::setenv("TMPDIR", below.c_str(), 1);
+    }
+  }
+  ~TestHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TestHome(const TestHome&) = delete;
+  TestHome& operator=(const TestHome&) = delete;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  const TestHome home;
   // No display is needed, also when ctest lists the tests.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");

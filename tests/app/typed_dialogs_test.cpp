@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <filesystem>
 
 #include "window_fixture.h"
 
@@ -16,34 +17,85 @@ namespace {
 using ::testing::Contains;
 using ::testing::Not;
 
-class TypedDialogTest : public WindowTest, public ::testing::WithParamInterface<int> {};
-INSTANTIATE_TEST_SUITE_P(KeyDelays, TypedDialogTest, ::testing::Values(0, 20),
-                         [](const auto& param) { return std::to_string(param.param) + "ms"; });
+// How the user names the file: its full path, its bare name, or a path relative to the
+// dialog's folder. Names that share a start ("krok1", "krok2") and names with spaces both count.
+enum class Naming { kFullPath, kName, kRelative };
+
+struct TypedCase {
+  const char* label;
+  Naming naming;
+  const char* first;
+  const char* second;
+  int delay;  // ms between keys
+};
+
+void PrintTo(const TypedCase& typed, std::ostream* out) {
+  *out << typed.label;
+}
+
+class TypedDialogTest : public WindowTest, public ::testing::WithParamInterface<TypedCase> {
+ protected:
+  // The text typed for a file in the test folder's subfolder "data".
+  QString Typed(const char* name) const {
+    switch (GetParam().naming) {
+      case Naming::kFullPath:
+        return Path(std::string("data/") + name);
+      case Naming::kName:
+        return QString::fromUtf8(name);
+      case Naming::kRelative:
+        return QStringLiteral("../data/") + QString::fromUtf8(name);
+    }
+    return {};
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Namings, TypedDialogTest,
+    ::testing::Values(TypedCase{"FullPathsSharingAStart", Naming::kFullPath, "krok1", "krok2", 0},
+                      TypedCase{"FullPathsSlowly", Naming::kFullPath, "krok1", "krok2", 20},
+                      TypedCase{"FullPathsWithSpaces", Naming::kFullPath, "4 zebra", "3 zebra", 0},
+                      TypedCase{"BareNames", Naming::kName, "krok1", "krok2", 0},
+                      TypedCase{"RelativePaths", Naming::kRelative, "krok1", "krok2", 0}),
+    [](const auto& param) { return std::string(param.param.label); });
 
 TEST_P(TypedDialogTest, TypedPathsLoadBothStepsWithOneClickEach) {
-  dir.Write("4 zebra.txt", "1 100 1 2");
-  dir.Write("3 zebra.txt", "1 100 3 5");
-  script.Then(ModalScript::TypeFile(Path("4 zebra.txt"), GetParam()));
+  std::filesystem::create_directory(dir.path() + "/data");
+  const std::string first = std::string(GetParam().first) + ".txt";
+  const std::string second = std::string(GetParam().second) + ".txt";
+  dir.Write("data/" + first, "1 100 1 2");
+  dir.Write("data/" + second, "1 100 3 5");
+  // A bare name or a relative path is taken from the folder the dialog shows, which for the
+  // first opening is the current one.
+  if (GetParam().naming != Naming::kFullPath)
+    form->OpenDialog1->InitialDir = Path(GetParam().naming == Naming::kName ? "data" : "data/");
+  script.Then(ModalScript::TypeFile(Typed(GetParam().first) + ".txt", GetParam().delay));
   ClickInWindow(form->Button1);
   ASSERT_TRUE(script.done());
   ExpectNoOtherWindow();
   EXPECT_EQ(data->Step1Count, 1);
 
-  script.Then(ModalScript::TypeFile(Path("3 zebra.txt"), GetParam()));
+  // The dialog now opens with the first file's path in the name box, which the typing replaces.
+  script.Then(ModalScript::TypeFile(Typed(GetParam().second) + ".txt", GetParam().delay));
   ClickInWindow(form->Button2);
   EXPECT_TRUE(script.done()) << "the first click after a dialog must open the next one";
   ExpectNoOtherWindow();
   EXPECT_EQ(data->Step2Count, 1);
-  EXPECT_EQ(form->Krok2->text(), QStringLiteral("3 zebra.txt"));
+  EXPECT_EQ(form->Krok2->text(), QString::fromStdString(second));
 }
 
-TEST_P(TypedDialogTest, TheSaveDialogLeavesNothingBehindEither) {
-  dir.Write("stary.txt", "x");
-  script.Then(ModalScript::TypeFile(Path("novy"), GetParam()));
-  ClickInWindow(form->Button3);
-  ASSERT_TRUE(script.done());
-  ExpectNoOtherWindow();
-  EXPECT_TRUE(std::filesystem::exists(dir.path() + "/novy.txt"));
+TEST_P(TypedDialogTest, TheSaveDialogTakesTheTypedNameEveryTime) {
+  std::filesystem::create_directory(dir.path() + "/data");
+  dir.Write("data/stary.txt", "x");
+  if (GetParam().naming != Naming::kFullPath)
+    form->SaveDialog1->InitialDir = Path("data");
+  for (const char* name : {GetParam().first, GetParam().second}) {
+    script.Then(ModalScript::TypeFile(Typed(name), GetParam().delay));
+    ClickInWindow(form->Button3);
+    ASSERT_TRUE(script.done());
+    ExpectNoOtherWindow();
+    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/data/" + name + ".txt")) << name;
+    form->Odecet->clear();  // so that the next click asks again
+  }
   ClickInWindow(form->Button4);
   EXPECT_FALSE(form->isVisible()) << "the first click after the dialog reaches Konec";
 }

@@ -11,7 +11,8 @@ odecet=$build/app/odecet
 out=$build/e2e
 rm -rf "$out"
 mkdir -p "$out"
-work=$(mktemp -d /tmp/odecet-e2e-XXXXXX)
+root=$(mktemp -d /tmp/odecet-e2e-XXXXXX)
+work=""
 started=()
 failures=0
 step=0
@@ -21,7 +22,7 @@ cleanup() {
     kill "$pid" 2>/dev/null
   done
   wait 2>/dev/null
-  rm -rf "$work"
+  rm -rf "$root"
 }
 trap cleanup EXIT
 
@@ -71,8 +72,25 @@ wait_for 10 wm_ready || { echo "e2e: openbox did not start" >&2; exit 1; }
 # A Czech lab machine; the locale is generated into the build tree, as for the tests.
 "$here/../make-test-locales.sh" "$build/locale" || exit 1
 export LOCPATH=$build/locale
-cp "$examples/4-zebra.txt" "$examples/3-zebra.txt" "$work/"
-head -n 30 "$examples/3-zebra.txt" | sed '1s/.*/29/' >"$work/kratky.txt"
+
+# Puts the sample files where the scenarios of one place expect them: outside the home folder,
+# or in a folder right inside it, where a lab keeps its data. HOME is the run's own either way.
+prepare_place() {
+  case "$1" in
+    outside)
+      export HOME=$root/home-elsewhere
+      work=$root/files
+      ;;
+    home)
+      export HOME=$root/home
+      work=$HOME/mereni
+      ;;
+  esac
+  rm -rf "$HOME" "$work"
+  mkdir -p "$HOME" "$work"
+  cp "$examples/4-zebra.txt" "$examples/3-zebra.txt" "$work/"
+  head -n 30 "$examples/3-zebra.txt" | sed '1s/.*/29/' >"$work/kratky.txt"
+}
 
 app_pid=""
 main=""
@@ -126,8 +144,10 @@ expect_dialog() {
   esac
 }
 
-# Types a path into the open dialog, presses Enter and checks the window is alone again.
+# Types a path into the open dialog over what its name box holds (Ctrl+A first, as a user
+# does), presses Enter and checks the window is alone again.
 type_into_dialog() {
+  xdotool key ctrl+a
   xdotool type --delay 20 "$1"
   xdotool key Return
   wait_for 5 is_active "$main" || { fail "$2: the focus did not come back to the main window"; return 1; }
@@ -197,16 +217,44 @@ mismatch() {
   [ ! -e "$work/nic.txt" ] || fail "a report was written after a mismatch"
 }
 
+# 3. The save dialog, twice: with the name edit empty, Generuj asks for the report's name; the
+# second time the dialog opens with the first report's path, which the typing replaces.
+save_dialog() {
+  start_app || return 1
+  click_button1
+  expect_dialog "Otevřít" "4 žebra" || return 1
+  type_into_dialog "$work/4-zebra.txt" "4 žebra" || return 1
+  click_button2
+  expect_dialog "Otevřít" "3 žebra" || return 1
+  type_into_dialog "$work/3-zebra.txt" "3 žebra" || return 1
+  local name
+  for name in rozdil-1 rozdil-2; do
+    click_odecet
+    xdotool key ctrl+a BackSpace
+    click_button3
+    expect_dialog "Uložit" "save dialog for $name" || return 1
+    type_into_dialog "$work/$name" "save dialog for $name" || return 1
+    wait_for 5 test -s "$work/$name.txt" || { fail "no report $name.txt was written"; return 1; }
+    cmp "$work/$name.txt" "$here/expected-report.txt" ||
+      { fail "$name.txt differs from the expected bytes"; return 1; }
+  done
+  xdotool key alt+k
+  wait_exit
+}
+
 scenarios=0
-for scenario in whole_job mismatch; do
-  note "$scenario"
-  scenarios=$((scenarios + 1))
-  before=$failures
-  $scenario || [ "$failures" -gt "$before" ] || fail "$scenario stopped"
-  if [ "$failures" -gt "$before" ]; then
-    echo "$scenario" >>"$out/failed"
-    kill "$app_pid" 2>/dev/null
-  fi
+for place in outside home; do
+  prepare_place "$place"
+  for scenario in whole_job mismatch save_dialog; do
+    note "$scenario, files $place"
+    scenarios=$((scenarios + 1))
+    before=$failures
+    $scenario || [ "$failures" -gt "$before" ] || fail "$scenario stopped"
+    if [ "$failures" -gt "$before" ]; then
+      echo "$scenario ($place)" >>"$out/failed"
+      kill "$app_pid" 2>/dev/null
+    fi
+  done
 done
 
 failed_scenarios=$(grep -c "" "$out/failed" 2>/dev/null || echo 0)
