@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
 const char* const kUsage = "Použití: odecet-cli [VOLBA]... KROK1 KROK2";
@@ -12,10 +13,18 @@ const char* const kHelp =
     "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
     "jednoho z nich čte standardní vstup.\n"
     "\n"
-    "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“\n"
-    "                                     (bez volby podle místního nastavení)\n"
+    "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
+    "                                     kroků a tabulky „report“ (bez volby podle\n"
+    "                                     místního nastavení)\n"
+    "  -f, --format=FORMÁT                „report“ (výchozí): tabulka s pevnou\n"
+    "                                     šířkou sloupců; „csv“: tabulka CSV pro\n"
+    "                                     programy, které spektra prokládají, čísla\n"
+    "                                     vždy s desetinnou tečkou\n"
     "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
     "                                     (bez volby nebo s „-“ na standardní výstup)\n"
+    "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
+    "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
+    "                                     0,001); bez volby musí být stejné\n"
     "  -h, --help                         vypíše tuto nápovědu a skončí\n"
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
@@ -30,9 +39,29 @@ char ParseSeparator(const std::string& text) {
   throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + QuoteForMessage(text) + "“");
 }
 
+CommandLine::Format ParseFormat(const std::string& text) {
+  if (text == "report")
+    return CommandLine::Format::kReport;
+  if (text == "csv")
+    return CommandLine::Format::kCsv;
+  throw UsageError("formát musí být „report“ nebo „csv“, ne „" + QuoteForMessage(text) + "“");
+}
+
+// A lone number leaves no doubt about its separator, so both are taken whatever -d says.
+double ParseTolerance(const std::string& text) {
+  double value = 0;
+  if ((TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value)) && value >= 0 &&
+      value < 1)
+    return value;
+  throw UsageError("tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne „" +
+                   QuoteForMessage(text) + "“");
+}
+
 const option kLongOptions[] = {
     {"decimal-separator", required_argument, nullptr, 'd'},
+    {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
+    {"tolerance", required_argument, nullptr, 't'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -59,10 +88,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   const int argc = static_cast<int>(storage.size());
 
   CommandLine line;
+  bool formatGiven = false;
+  bool toleranceGiven = false;
   optind = 0;  // a fresh scan, also when called again
   opterr = 0;  // the messages are ours, in Czech
   for (;;) {
-    const int option = getopt_long(argc, argv.data(), ":d:o:hV", kLongOptions, nullptr);
+    const int option = getopt_long(argc, argv.data(), ":d:f:o:t:hV", kLongOptions, nullptr);
     if (option == -1)
       break;
     switch (option) {
@@ -70,6 +101,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.decimalSeparator)
           throw UsageError("desetinný oddělovač je zadán dvakrát");
         line.decimalSeparator = ParseSeparator(optarg);
+        break;
+      case 'f':
+        if (formatGiven)
+          throw UsageError("formát výstupu je zadán dvakrát");
+        formatGiven = true;
+        line.format = ParseFormat(optarg);
+        break;
+      case 't':
+        if (toleranceGiven)
+          throw UsageError("tolerance je zadána dvakrát");
+        toleranceGiven = true;
+        line.tolerance = ParseTolerance(optarg);
         break;
       case 'o':
         if (line.report)

@@ -8,11 +8,14 @@
 // What the user asked of odecet-cli.
 struct CommandLine {
   enum class Action { kRun, kHelp, kVersion };
+  enum class Format { kReport, kCsv };  // the fixed-width report, or a table for fitting programs
   Action action = Action::kRun;
+  Format format = Format::kReport;
   std::string step1;                     // 4 ribs; "-" is standard input
   std::string step2;                     // 3 ribs
   std::optional<std::string> report;     // standard output when absent or "-"
   std::optional<char> decimalSeparator;  // the system's when absent
+  double tolerance = 0;                  // relative; 0 asks for equal frequencies
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -24,8 +27,8 @@ class UsageError : public std::runtime_error {
 // Parses the arguments (without the program name) as GNU tools do, with getopt_long: options and
 // file names in any order, combined short options (-hV), -oFILE and -o FILE, --output=FILE and
 // --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
-// with '-'. Throws UsageError for an unknown or ambiguous option, a missing value, an option
-// given twice, the wrong number of step files, or "-" for both.
+// with '-'. Throws UsageError for an unknown or ambiguous option, a missing or invalid value, an
+// option given twice, the wrong number of step files, or "-" for both.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage line, and the help that --help prints after it; both use the same placeholders.

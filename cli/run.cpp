@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "instruments/spectrum_file.h"
+#include "report/csv_table.h"
 #include "report/difference.h"
 #include "report/report_file.h"
 #include "report/report_text.h"
@@ -88,7 +89,8 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   std::vector<SpectrumPoint> diff(step1.points.size());
   DifferenceResult result;
   try {
-    result = SubtractSpectra(step1.points, step1.count, step2.points, step2.count, diff);
+    result =
+        SubtractSpectra(step1.points, step1.count, step2.points, step2.count, diff, line.tolerance);
   } catch (const DifferenceRangeError& error) {
     Complain(err, error.what());
     return kBadStepFile;
@@ -100,7 +102,9 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     return kSpectraDiffer;
   }
 
-  const std::string report = FormatReport(diff, separator);
+  const std::string report = line.format == CommandLine::Format::kCsv
+                                 ? FormatCsvTable(diff)
+                                 : FormatReport(diff, separator);
   if (line.report && *line.report != "-") {
     try {
       WriteFileReplacing(*line.report, report);

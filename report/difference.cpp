@@ -8,7 +8,8 @@
 
 DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int32_t step1Count,
                                  std::span<const SpectrumPoint> step2, std::int32_t step2Count,
-                                 std::span<SpectrumPoint> diff) {
+                                 std::span<SpectrumPoint> diff, double tolerance) {
+  assert(std::isfinite(tolerance) && tolerance >= 0 && tolerance < 1);
   if (step1Count != step2Count)
     return {Mismatch::kCount, 0};
   for (std::int32_t i = 0; i < step1Count; ++i) {
@@ -16,7 +17,7 @@ DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int3
     assert(slot < step1.size() && slot < step2.size() && slot < diff.size());
     const SpectrumPoint& s1 = step1[slot];
     const SpectrumPoint& s2 = step2[slot];
-    if (s1.f != s2.f)
+    if (!FrequenciesMatch(s1.f, s2.f, tolerance))
       return {Mismatch::kFrequency, i};
     const SpectrumPoint d{s1.f, s2.re - s1.re, s1.im - s2.im};
     if (!std::isfinite(d.re) || !std::isfinite(d.im)) {
@@ -27,6 +28,11 @@ DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int3
     diff[slot] = d;
   }
   return {Mismatch::kNone, 0};
+}
+
+bool FrequenciesMatch(double f1, double f2, double tolerance) {
+  // Equality first: it is the whole test at 0, and equal infinities have no finite difference.
+  return f1 == f2 || std::fabs(f1 - f2) <= tolerance * std::fmax(std::fabs(f1), std::fabs(f2));
 }
 
 const char* MismatchText(Mismatch mismatch) {

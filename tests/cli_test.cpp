@@ -137,6 +137,44 @@ TEST_F(CliTest, TakesTheSeparatorFromTheLocaleUnlessGiven) {
   EXPECT_EQ(RunCli(dir, {"--decimal-separator", ".", "p1.txt", "p2.txt"}, "cs_CZ.UTF-8").status, 0);
 }
 
+// The table for fitting programs reads the same everywhere: full stops even under a comma locale
+// and -d, which still governs the step files.
+TEST_F(CliTest, TheCsvTableAlwaysUsesFullStopsAndCrLf) {
+  if (DecimalSeparatorIsMissing())
+    GTEST_SKIP() << "cs_CZ.UTF-8 is missing; run through ctest";
+  const std::string csv =
+      "f (Hz),Re (Ohm),-Im (Ohm)\r\n"
+      "100,0.5,0.75\r\n"
+      "200,2,1E-7\r\n";
+  const Outcome toStdout = RunCli(dir, {"-d,", "--format=csv", "k1.txt", "k2.txt"}, "cs_CZ.UTF-8");
+  EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+  EXPECT_EQ(toStdout.out, csv);
+  const Outcome toFile = RunCli(dir, {"-fcsv", "k1.txt", "k2.txt", "-o", "r.csv"}, "cs_CZ.UTF-8");
+  EXPECT_EQ(toFile.status, 0) << toFile.err;
+  EXPECT_EQ(ReadAll(dir.path() + "/r.csv"), csv);
+  EXPECT_EQ(RunCli(dir, {"-d,", "-f", "report", "k1.txt", "k2.txt"}).out, expected);
+}
+
+// Step 2's first frequency is 0.05 Hz off 100 Hz, a share of 0.049975 % of the larger.
+TEST_F(CliTest, AToleranceMatchesFrequenciesWithinItAndKeepsStep1s) {
+  dir.Write("near.txt", "2 100,05 2 1,25 200 3 -2E-7");
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{"-t", "0.0005"}, 0},        // within, at the edge
+      {{"--tolerance=0,0005"}, 0},  // the regional comma, too
+      {{"--tol", "1e-3"}, 0},       // well within
+      {{"-t0.0004"}, 1},            // just outside
+      {{"-t", "0"}, 1},             // exact
+      {{}, 1},                      // exact by default
+  };
+  for (const auto& [options, status] : cases) {
+    std::vector<std::string> arguments = {"-d,", "k1.txt", "near.txt"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const Outcome outcome = RunCli(dir, arguments);
+    EXPECT_EQ(outcome.status, status) << ::testing::PrintToString(options) << outcome.err;
+    EXPECT_EQ(outcome.out, status == 0 ? expected : "");
+  }
+}
+
 TEST_F(CliTest, MismatchesExitWithOneAndTheWarningFirst) {
   dir.Write("k3.txt", "3 100 1 1 200 1 1 300 1 1");
   const Outcome counts = RunCli(dir, {"--decimal-separator=,", "k1.txt", "k3.txt", "-o", "r"});
@@ -203,6 +241,8 @@ TEST_F(CliTest, OptionsFollowGnuConventions) {
 }
 
 TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
+  const std::string badTolerance =
+      "tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne ";
   const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
       {{}, "chybí soubory KROK1 a KROK2"},
       {{"k1.txt"}, "chybí soubor KROK2"},
@@ -216,6 +256,14 @@ TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
       {{"k1.txt", "k2.txt", "--output"}, "volba „--output“ potřebuje hodnotu"},
       {{"-o", "a", "-ob", "k1.txt", "k2.txt"}, "výstupní soubor je zadán dvakrát"},
       {{"-o", "", "k1.txt", "k2.txt"}, "prázdný název výstupního souboru"},
+      {{"-f", "xml", "k1.txt", "k2.txt"}, "formát musí být „report“ nebo „csv“, ne „xml“"},
+      {{"-fcsv", "--format=report", "k1.txt", "k2.txt"}, "formát výstupu je zadán dvakrát"},
+      {{"-t0", "-t", "0", "k1.txt", "k2.txt"}, "tolerance je zadána dvakrát"},
+      {{"-t", "1", "k1.txt", "k2.txt"}, badTolerance + "„1“"},
+      {{"--tolerance=-0.001", "k1.txt", "k2.txt"}, badTolerance + "„-0.001“"},
+      {{"-t", "1e999", "k1.txt", "k2.txt"}, badTolerance + "„1e999“"},
+      {{"-t", "0.1%", "k1.txt", "k2.txt"}, badTolerance + "„0.1%“"},
+      {{"-t", "", "k1.txt", "k2.txt"}, badTolerance + "„“"},
       {{"-", "-"}, "standardní vstup („-“) může nahradit jen jeden z obou souborů"},
       {{"k1.txt", "k2.txt", "a\x1B]0;x\x07"}, "nadbytečný argument „a\\x1B]0;x\\x07“"},
       {{"--\x1B[2J"}, "neznámá, nejednoznačná nebo chybně zadaná volba „--\\x1B[2J“"},
@@ -228,8 +276,9 @@ TEST_F(CliTest, WrongUsageExitsWith64AndAHint) {
   const Outcome help = RunCli(dir, {"-h"});
   EXPECT_EQ(help.status, 0);
   EXPECT_THAT(help.out, StartsWith("Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"));
-  for (const char* shown : {"-h, --help", "-V, --version", "-o, --output=VÝSTUP",
-                            "-d, --decimal-separator=ODDĚLOVAČ", "KROK1 je", "KROK2 soubor"})
+  for (const char* shown :
+       {"-h, --help", "-V, --version", "-o, --output=VÝSTUP", "-f, --format=FORMÁT",
+        "-t, --tolerance=PODÍL", "-d, --decimal-separator=ODDĚLOVAČ", "KROK1 je", "KROK2 soubor"})
     EXPECT_THAT(help.out, HasSubstr(shown));
   EXPECT_THAT(RunCli(dir, {"--version"}).out, StartsWith("odecet-cli "));
 }

@@ -49,6 +49,36 @@ TEST(SubtractSpectra, FrequenciesMustBeEqualToTheLastBit) {
   EXPECT_EQ(t.Subtract(1, 1).mismatch, Mismatch::kFrequency);
 }
 
+// A tolerance lets frequencies differ by at most that share of the larger one; the difference
+// keeps step 1's frequency.
+TEST(SubtractSpectra, ATolerancePassesFrequenciesWithinItsShareOfTheLarger) {
+  struct Case {
+    double f1, f2, tolerance;
+    bool match;
+  };
+  const Case cases[] = {
+      {1000, 1000.5, 5e-4, true},   // 0.5 <= 0.50025
+      {1000.5, 1000, 5e-4, true},   // either order
+      {1000, 1000.6, 5e-4, false},  // 0.6 > 0.5003
+      {100, 101, 0.00999, true},    // 1 <= 1.00899: the larger frequency counts
+      {100, 101, 0.0099, false},    // 1 > 0.9999
+      {-0.0, 0.0, 0, true},         // no tolerance: equality, +0 equal to -0
+      {1000, std::nextafter(1000.0, 2000.0), 0, false},
+      {0, 1e-300, 0.5, false},  // nothing is within a share of zero but zero
+  };
+  for (const Case& c : cases) {
+    Tables t;
+    t.step1[0] = {c.f1, 1, 1};
+    t.step2[0] = {c.f2, 2, 2};
+    const DifferenceResult result = SubtractSpectra(t.step1, 1, t.step2, 1, t.diff, c.tolerance);
+    EXPECT_EQ(result.mismatch, c.match ? Mismatch::kNone : Mismatch::kFrequency)
+        << c.f1 << " " << c.f2 << " " << c.tolerance;
+    if (c.match) {
+      EXPECT_TRUE(SameBits(t.diff[0].f, c.f1));
+    }
+  }
+}
+
 TEST(SubtractSpectra, CountsAreComparedBeforeAnyPoint) {
   Tables t;
   t.diff[0] = {-1, -1, -1};

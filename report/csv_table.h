@@ -1,0 +1,12 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "spectrum/spectrum_point.h"
+
+// The difference as a table that fitting programs read (RFC 4180): the header row
+// "f (Hz),Re (Ohm),-Im (Ohm)", then one row per point with f, re and im, fields separated by ','
+// and every line ending in CR LF. Numbers follow the report's 15-digit rule but always with a
+// full stop, so the file reads the same under any regional settings; no field needs quoting.
+std::string FormatCsvTable(std::span<const SpectrumPoint> points);
