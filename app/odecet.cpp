@@ -1,10 +1,13 @@
 #include "app/odecet.h"
 
+#include <QAccessibleWidget>
 #include <QFont>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <algorithm>
 #include <span>
 
@@ -15,6 +18,8 @@
 #include "report/report_file.h"
 #include "report/report_text.h"
 #include "spectrum/decimal_separator.h"
+#include "spectrum/errors.h"
+#include "spectrum/regular_file.h"
 #include "spectrum/step_file.h"
 
 TForm1* Form1 = nullptr;
@@ -38,6 +43,14 @@ QPushButton* MakeButton(QWidget* parent, int top, const QString& caption) {
   // Outside a dialog this only lets Enter click the button that has the focus.
   button->setAutoDefault(true);
   return button;
+}
+
+// Qt gives a plain top-level widget the role of a client area ("filler" to AT-SPI); the main
+// window is a frame.
+QAccessibleInterface* MainWindowAccessible(const QString&, QObject* object) {
+  if (auto* form = dynamic_cast<TForm1*>(object))
+    return new QAccessibleWidget(form, QAccessible::Window);
+  return nullptr;
 }
 
 }  // namespace
@@ -67,6 +80,13 @@ TForm1::TForm1(SpectrumData& data, QWidget* parent) : QWidget(parent), data_(dat
   Dir->setGeometry(64, 16, 3, 13);
   SaveDialog1 = new TSaveDialog(this);
   Button4 = MakeButton(this, 160, QStringLiteral("&Konec"));
+
+  [[maybe_unused]] static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(MainWindowAccessible);
+    return true;
+  }();
+  DescribeForScreenReaders();
+  Dir->installEventFilter(this);
 
   setTabOrder(Krok1, Krok2);
   setTabOrder(Krok2, Odecet);
@@ -117,6 +137,46 @@ bool TForm1::event(QEvent* event) {
   return handled;
 }
 
+void TForm1::DescribeForScreenReaders() {
+  // What a sighted user reads from the places of the controls, for a screen reader; nothing
+  // visible changes.
+  setAccessibleDescription(QStringLiteral(
+      "Odečte spektrum měřené se 3 žebry od spektra měřeného se 4 žebry a zapíše rozdíl."));
+  Krok1->setAccessibleName(QStringLiteral("Krok 1, 4 žebra"));
+  Krok1->setAccessibleDescription(
+      QStringLiteral("Název souboru spektra měřeného se 4 žebry; vybírá se tlačítkem 4 žebra."));
+  Krok2->setAccessibleName(QStringLiteral("Krok 2, 3 žebra"));
+  Krok2->setAccessibleDescription(
+      QStringLiteral("Název souboru spektra měřeného se 3 žebry; vybírá se tlačítkem 3 žebra."));
+  Odecet->setAccessibleName(QStringLiteral("Název výsledku"));
+  Odecet->setAccessibleDescription(QStringLiteral(
+      "Název souboru s rozdílem, bez přípony .txt; zapíše se do adresáře výsledku. Když je "
+      "prázdný, Generuj se na název zeptá."));
+  Dir->setAccessibleDescription(
+      QStringLiteral("Adresář naposledy načteného souboru; do něj se zapíše výsledek."));
+  ShowDirectory(Dir->text());
+}
+
+void TForm1::ShowDirectory(const QString& directory) {
+  SetCaption(Dir, directory);
+  const QString name = QStringLiteral("Adresář výsledku");
+  Dir->setAccessibleName(directory.isEmpty() ? name : name + QStringLiteral(": ") + directory);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  // A directory longer than the window is cut at its edge; hovering shows it whole. A directory
+  // that fits needs no hint.
+  if (watched == Dir && event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (Dir->geometry().right() >= width())
+      QToolTip::showText(help->globalPos(), Dir->text(), Dir);
+    else
+      QToolTip::hideText();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TForm1::Button1Click(QObject*) {
   LoadStep(data_.Step1Path, Krok1, data_.Step1Points, data_.Step1Count);
 }
@@ -141,12 +201,23 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
   const QString chosen = OpenDialog1->FileName;
   const QString directory = ExtractFilePath(chosen);
   path = ToLocalPath(chosen);
-  SetCaption(Dir, directory);
+  ShowDirectory(directory);
   edit->setText(ExtractFileName(chosen));
   OpenDialog1->InitialDir = directory;
   // Until the file has been read whole, no point of it, or of an earlier file, may be used.
   count = 0;
-  StoreStep(LoadSpectrum(path, SystemDecimalSeparator()).file, table, count);
+  const NumericLocale locale = SystemNumericLocale();
+  try {
+    // Only a regular file: a FIFO chosen in the dialog would otherwise hang the window.
+    const FileDescriptor file = OpenRegularFileForReading(path);
+    StoreStep(ReadSpectrumDescriptor(file.get(), locale.separator, path).file, table, count);
+  } catch (const StepFileError& error) {
+    if (locale.known)
+      throw;
+    // The likeliest cause: a comma file on a machine where that locale was never generated.
+    throw StepFileError(std::string(error.what()) + "\n\n" + UnknownLocaleHint(locale) +
+                        "; nainstalujte je (dpkg-reconfigure locales) a program spusťte znovu.");
+  }
 }
 
 bool TForm1::ComputeDifference() {

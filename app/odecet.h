@@ -47,8 +47,11 @@ class TForm1 : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void DescribeForScreenReaders();
+  void ShowDirectory(const QString& directory);  // in Dir, for the eye and the screen reader
   void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count);
 
   SpectrumData& data_;

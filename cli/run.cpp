@@ -76,9 +76,8 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     Complain(err, error.what());
     if (!locale.known && !line.decimalSeparator) {
       // The likeliest cause: a comma file on a machine where that locale was never generated.
-      Complain(err, "Místní nastavení „" + VisibleText(locale.name) +
-                        "“ v systému není, proto se čte desetinná tečka; jiný oddělovač zadejte "
-                        "volbou --decimal-separator.");
+      Complain(err,
+               UnknownLocaleHint(locale) + "; jiný oddělovač zadejte volbou --decimal-separator.");
     }
     return kBadStepFile;
   } catch (const std::bad_alloc&) {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "spectrum/message_text.h"
+
 namespace {
 
 NumericLocale LookUp(const char* localeName) {
@@ -42,4 +44,11 @@ NumericLocale SystemNumericLocale() {
 
 char SystemDecimalSeparator() {
   return SystemNumericLocale().separator;
+}
+
+std::string UnknownLocaleHint(const NumericLocale& locale) {
+  if (locale.known)
+    return {};
+  return "Místní nastavení „" + VisibleText(locale.name) +
+         "“ v systému není, proto se čte desetinná tečka";
 }

@@ -16,3 +16,7 @@ char SystemDecimalSeparator();
 
 // The same lookup for an explicit locale name ("cs_CZ.UTF-8", "C", ...).
 char DecimalSeparatorOfLocale(const char* localeName);
+
+// Why numbers may fail to read: the locale named by the environment is not installed, so a full
+// stop is expected. Empty when the locale is known.
+std::string UnknownLocaleHint(const NumericLocale& locale);

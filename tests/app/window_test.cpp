@@ -1,9 +1,20 @@
 // The window itself: layout, keyboard, dialogs and the error box of a failed load.
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QAccessible>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHelpEvent>
+#include <QThread>
+#include <QToolTip>
+#include <atomic>
+#include <filesystem>
 #include <new>
+#include <thread>
 
 #include "app/application.h"
 #include "window_fixture.h"
@@ -175,6 +186,88 @@ TEST_F(WindowTest, AMissingFileIsReportedByName) {
   EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("gone.txt“ nelze otevřít"));
   EXPECT_EQ(form->Krok2->text(), QStringLiteral("gone.txt"));
   EXPECT_EQ(data->Step2Count, 0);
+}
+
+TEST_F(WindowTest, AFifoIsRefusedAtOnceInsteadOfFreezingTheWindow) {
+  const std::string fifo = dir.path() + "/roura.txt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Should the window wait for a writer after all, this one comes, so the test ends and fails.
+  std::atomic<bool> answered = false;
+  std::thread writer([&] {
+    for (int i = 0; i < 100 && !answered; ++i)
+      QThread::msleep(50);
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0)
+      ::close(fd);
+  });
+  QElapsedTimer timer;
+  timer.start();
+  script.Then(ModalScript::TypeFile(Path("roura.txt"))).Then(script.PressOk());
+  Click(form->Button1);
+  const qint64 elapsed = timer.elapsed();
+  answered = true;
+  writer.join();
+  EXPECT_LT(elapsed, 4000) << "the window waited for a writer";
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("roura.txt“ nelze otevřít"));
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("není to obyčejný soubor"));
+  EXPECT_EQ(data->Step1Count, 0);
+}
+
+TEST_F(WindowTest, AMissingLocaleIsNamedWhenANumberFails) {
+  dir.Write("carka.txt", "1 100 1,5 2");
+  const QByteArray previous = qgetenv("LC_ALL");
+  qputenv("LC_ALL", "cs_CZ.NEEXISTUJE");
+  script.Then(ModalScript::TypeFile(Path("carka.txt"))).Then(script.PressOk());
+  Click(form->Button1);
+  qputenv("LC_ALL", previous);
+  ASSERT_FALSE(script.boxTexts.isEmpty());
+  EXPECT_THAT(script.boxTexts[0].toStdString(), HasSubstr("„1,5“"));
+  EXPECT_THAT(script.boxTexts[0].toStdString(),
+              HasSubstr("Místní nastavení „cs_CZ.NEEXISTUJE“ v systému není"));
+}
+
+TEST_F(WindowTest, AScreenReaderTellsTheControlsApart) {
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form.get());
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Odečet souborů"));
+  QStringList names;
+  for (QWidget* control : {static_cast<QWidget*>(form->Krok1), static_cast<QWidget*>(form->Krok2),
+                           static_cast<QWidget*>(form->Odecet), static_cast<QWidget*>(form->Dir)}) {
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(control);
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(item->text(QAccessible::Description).isEmpty());
+    names << item->text(QAccessible::Name);
+  }
+  EXPECT_EQ(names,
+            QStringList({QStringLiteral("Krok 1, 4 žebra"), QStringLiteral("Krok 2, 3 žebra"),
+                         QStringLiteral("Název výsledku"), QStringLiteral("Adresář výsledku")}));
+
+  dir.Write("a.txt", "0");
+  Load(form->Button1, dir.path() + "/a.txt");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Dir)->text(QAccessible::Name),
+            QStringLiteral("Adresář výsledku: ") + Path(""));
+}
+
+TEST_F(WindowTest, ADirectoryCutAtTheEdgeShowsWholeWhenHovered) {
+  const auto hover = [&] {
+    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), form->Dir->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(form->Dir, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  const std::string deep = dir.path() + "/" + std::string(120, 'm') + "/";
+  std::filesystem::create_directory(deep);
+  dir.Write(deep.substr(dir.path().size() + 1) + "a.txt", "0");
+  Load(form->Button1, deep + "a.txt");
+  EXPECT_EQ(hover(), QString::fromStdString(deep));
+  EXPECT_EQ(form->Dir->width(), form->Dir->fontMetrics().horizontalAdvance(form->Dir->text()))
+      << "the label is still cut at the window's edge, not wrapped or shortened";
+
+  dir.Write("a.txt", "0");
+  form->resize(2000, form->height());
+  Load(form->Button1, dir.path() + "/a.txt");
+  EXPECT_EQ(hover(), QString()) << "a directory that fits needs no hint";
 }
 
 }  // namespace
