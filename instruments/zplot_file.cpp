@@ -115,8 +115,9 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
   if (!rows)
     rows.emplace(fileName, columns, FieldSeparator::kTab);
   if (declared && *declared != rows->rows()) {
-    throw StepFileError("Soubor „" + VisibleText(fileName) + "“ (ZView/ZPlot): záhlaví uvádí " +
-                        std::to_string(*declared) + " bodů (Data Points), tabulka jich však má " +
+    throw StepFileError("Soubor „" + VisibleText(fileName) +
+                        "“: počet bodů podle záhlaví (Data Points) je " +
+                        std::to_string(*declared) + ", tabulka jich však má " +
                         std::to_string(rows->rows()) + "; soubor je useknutý nebo poškozený.");
   }
   return rows->Finish();
