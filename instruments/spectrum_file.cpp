@@ -27,6 +27,12 @@ class StartOfText : public ChunkSource {
         atEnd_ = true;
         break;
       }
+      if (start_.empty() && StartsWithCount(chunk, false)) {
+        // The usual step file: its first chunk settles it, and is handed on uncopied.
+        startView_ = rest_ = chunk;
+        startGiven_ = true;
+        return;
+      }
       const std::size_t take = std::min(chunk.size(), kKindSniffBytes - start_.size());
       start_.append(chunk.substr(0, take));
       rest_ = chunk.substr(take);
@@ -34,9 +40,10 @@ class StartOfText : public ChunkSource {
       if (!rest_.empty() || StartsWithCount(start_, false))
         break;
     }
+    startView_ = start_;
   }
 
-  std::string_view start() const { return start_; }
+  std::string_view start() const { return startView_; }
 
   std::string_view NextChunk() override {
     if (!startGiven_) {
@@ -52,7 +59,8 @@ class StartOfText : public ChunkSource {
  private:
   ChunkSource& inner_;
   std::string start_;
-  std::string_view rest_;  // the part of the inner source's last chunk beyond the start
+  std::string_view startView_;  // start_, or the first chunk when that alone settles the kind
+  std::string_view rest_;       // the part of the inner source's last chunk beyond the start
   bool atEnd_ = false;
   bool startGiven_ = false;
 };
