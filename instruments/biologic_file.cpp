@@ -11,40 +11,19 @@
 // hold counter-electrode columns (Re(Zce)/Ohm, -Im(Zwe-ce)/Ohm), so names match exactly. The
 // text is Latin-1 (µ in Cs/µF), already made UTF-8 by the caller.
 
-#include <charconv>
 #include <optional>
 #include <string>
 
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
-#include "spectrum/message_text.h"
-
-namespace {
-
-constexpr std::string_view kHeaderCountKey = "Nb header lines";
-
-// The number of head lines the second line declares, or nothing when it declares none.
-std::optional<std::size_t> HeaderLineCount(std::string_view line) {
-  const std::size_t colon = line.find(':');
-  if (!StartsWithIgnoringCase(TrimBlanks(line), kHeaderCountKey) || colon == std::string_view::npos)
-    return std::nullopt;
-  const std::string_view digits = TrimBlanks(line.substr(colon + 1));
-  std::size_t count = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-  if (error != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return count;
-}
-
-}  // namespace
 
 std::vector<SpectrumPoint> ReadBioLogicText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // "EC-Lab ASCII FILE"
   const std::optional<std::size_t> headerLines =
-      lines.Next(line) ? HeaderLineCount(line) : std::nullopt;
+      lines.Next(line) ? CountAfterKey(line, "Nb header lines") : std::nullopt;
   if (!headerLines || *headerLines < 3) {
     ThrowAtLine(fileName, 2,
                 "chybí údaj „Nb header lines : N“, který říká, na kterém řádku jsou jména "
@@ -52,7 +31,7 @@ std::vector<SpectrumPoint> ReadBioLogicText(std::string_view text, std::string_v
   }
   while (lines.number() < *headerLines) {
     if (!lines.Next(line)) {
-      throw StepFileError("Soubor „" + VisibleText(fileName) + "“ končí před řádkem " +
+      throw StepFileError(FilePlace(fileName) + " končí před řádkem " +
                           std::to_string(*headerLines) +
                           ", kde mají být podle „Nb header lines“ jména sloupců.");
     }

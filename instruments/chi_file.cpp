@@ -16,7 +16,6 @@
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
-#include "spectrum/message_text.h"
 
 namespace {
 
@@ -37,8 +36,8 @@ std::vector<SpectrumPoint> ReadChInstrumentsText(std::string_view text, std::str
   while (!found && lines.Next(names))
     found = IsNamesLine(names);
   if (!found) {
-    throw StepFileError("Soubor „" + VisibleText(fileName) +
-                        "“ (CH Instruments) nemá řádek se jmény sloupců „Freq/Hz, Z'/ohm, "
+    throw StepFileError(FilePlace(fileName) +
+                        " (CH Instruments) nemá řádek se jmény sloupců „Freq/Hz, Z'/ohm, "
                         "Z\"/ohm, …“.");
   }
   const std::size_t namesLine = lines.number();

@@ -15,7 +15,6 @@
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
-#include "spectrum/message_text.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ std::string_view FieldOf(std::string_view line, std::size_t index) {
 }  // namespace
 
 std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view fileName) {
-  const std::string file = "Soubor „" + VisibleText(fileName) + "“";
+  const std::string file = FilePlace(fileName);
   std::size_t tables = 0;
   std::size_t tableLine = 0;
   {

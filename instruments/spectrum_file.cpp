@@ -5,9 +5,9 @@
 
 #include "instruments/file_kind.h"
 #include "instruments/readers.h"
+#include "instruments/table_rows.h"
 #include "instruments/text_encoding.h"
 #include "spectrum/errors.h"
-#include "spectrum/message_text.h"
 
 namespace {
 
@@ -65,15 +65,11 @@ class StartOfText : public ChunkSource {
   bool startGiven_ = false;
 };
 
-std::string FileText(std::string_view fileName) {
-  return "Soubor „" + VisibleText(fileName) + "“";
-}
-
 std::string ReadWhole(ChunkSource& source, std::string_view fileName) {
   std::string text;
   for (std::string_view chunk = source.NextChunk(); !chunk.empty(); chunk = source.NextChunk()) {
     if (chunk.size() > kMaxInstrumentFileBytes - text.size()) {
-      throw StepFileError(FileText(fileName) + " je delší než " +
+      throw StepFileError(FilePlace(fileName) + " je delší než " +
                           std::to_string(kMaxInstrumentFileBytes >> 20) +
                           " MiB; spektrum přístroje o nejvýše " + std::to_string(MaxPoints) +
                           " bodech bývá mnohem menší, proto jej program nečte.");
@@ -112,7 +108,7 @@ LoadedSpectrum ReadSpectrum(ChunkSource& raw, char separator, std::string_view f
   if (kind == SpectrumFileKind::kStep)
     return {kind, ReadStepFile(text, separator, fileName)};
   if (kind == SpectrumFileKind::kReport && sources != SpectrumSources::kAlsoReports) {
-    throw StepFileError(FileText(fileName) +
+    throw StepFileError(FilePlace(fileName) +
                         " je tabulka rozdílu, kterou zapsal tento program, ne naměřené spektrum; "
                         "načtěte soubor kroku nebo soubor z přístroje.");
   }

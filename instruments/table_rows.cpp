@@ -9,10 +9,6 @@
 
 namespace {
 
-std::string FileText(std::string_view fileName) {
-  return "Soubor „" + VisibleText(fileName) + "“";
-}
-
 // The field at `index`, or false with the number of fields the line has.
 bool FieldAt(std::string_view line, FieldSeparator separator, std::size_t index,
              std::string_view& field, std::size_t& count) {
@@ -27,8 +23,12 @@ bool FieldAt(std::string_view line, FieldSeparator separator, std::size_t index,
 
 }  // namespace
 
+std::string FilePlace(std::string_view fileName) {
+  return "Soubor „" + VisibleText(fileName) + "“";
+}
+
 std::string LinePlace(std::string_view fileName, std::size_t line) {
-  return FileText(fileName) + ", řádek " + std::to_string(line);
+  return FilePlace(fileName) + ", řádek " + std::to_string(line);
 }
 
 void ThrowAtLine(std::string_view fileName, std::size_t line, const std::string& what) {
@@ -129,7 +129,7 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
 
 std::vector<SpectrumPoint> TableRows::Finish() {
   if (rows_ == 0 && !rules_.allowEmpty)
-    throw StepFileError(FileText(fileName_) + " neobsahuje žádný bod spektra.");
+    throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
   if (rules_.oneSweep && sweeps_ > 1) {
     throw StepFileError(LinePlace(fileName_, secondSweepLine_) +
                         ": kmitočet se vrací na první hodnotu, soubor tedy obsahuje více měření "
@@ -138,7 +138,7 @@ std::vector<SpectrumPoint> TableRows::Finish() {
                         "). Program čte jen jedno spektrum; uložte každé měření zvlášť.");
   }
   if (rows_ > static_cast<std::size_t>(MaxPoints)) {
-    throw StepFileError(FileText(fileName_) + ": počet bodů je " + std::to_string(rows_) +
+    throw StepFileError(FilePlace(fileName_) + ": počet bodů je " + std::to_string(rows_) +
                         ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
   }
   return std::move(points_);

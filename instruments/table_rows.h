@@ -25,7 +25,8 @@ struct SpectrumColumns {
   TableColumn f, re, im;
 };
 
-// "Soubor „name“, řádek 12" and the like, for a message's start.
+// "Soubor „name“" and "Soubor „name“, řádek 12", for a message's start.
+std::string FilePlace(std::string_view fileName);
 std::string LinePlace(std::string_view fileName, std::size_t line);
 [[noreturn]] void ThrowAtLine(std::string_view fileName, std::size_t line, const std::string& what);
 [[noreturn]] void ThrowAtColumn(std::string_view fileName, std::size_t line,

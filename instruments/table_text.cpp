@@ -1,6 +1,7 @@
 #include "instruments/table_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 namespace {
@@ -66,6 +67,21 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
   return text.size() >= start.size() && EqualsIgnoringCase(text.substr(0, start.size()), start);
+}
+
+std::optional<std::size_t> CountAfterKey(std::string_view line, std::string_view key) {
+  line = TrimBlanks(line);
+  if (!StartsWithIgnoringCase(line, key))
+    return std::nullopt;
+  line = TrimBlanks(line.substr(key.size()));
+  if (!line.starts_with(':'))
+    return std::nullopt;
+  const std::string_view digits = TrimBlanks(line.substr(1));
+  std::size_t count = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return count;
 }
 
 FieldSeparator SeparatorOfNames(std::string_view line) {

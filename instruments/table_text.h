@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 // Small pieces of text handling that every instrument reader shares: lines, fields and column
@@ -28,6 +29,10 @@ bool IsBlank(std::string_view line);
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);  // ASCII letters only
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start);
+
+// The whole number in a head line such as "Nb header lines : 57" or "Data Points:  61": the
+// line starts with `key` (in any case), then a colon and the number, blanks around each.
+std::optional<std::size_t> CountAfterKey(std::string_view line, std::string_view key);
 
 // How the fields of a line are separated. kCommaSpace is ", " (CH Instruments), where a comma
 // not followed by a space belongs to a number; kBlanks is any run of spaces and tabs.

@@ -13,14 +13,12 @@
 // the rows are separated by tabs or by commas. A head that states the number of points and a
 // table that holds another number is a cut or damaged file.
 
-#include <charconv>
 #include <optional>
 #include <string>
 
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
-#include "spectrum/message_text.h"
 
 namespace {
 
@@ -30,19 +28,6 @@ bool IsEndComments(std::string_view line) {
 
 bool IsNamesLine(std::string_view line) {
   return line.find("Freq(Hz)") != std::string_view::npos;
-}
-
-std::optional<std::size_t> DeclaredPoints(std::string_view line) {
-  line = TrimBlanks(line);
-  constexpr std::string_view kKey = "Data Points:";
-  if (!StartsWithIgnoringCase(line, kKey))
-    return std::nullopt;
-  const std::string_view digits = TrimBlanks(line.substr(kKey.size()));
-  std::size_t count = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-  if (error != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return count;
 }
 
 }  // namespace
@@ -57,7 +42,7 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
   while (!ended && lines.Next(line)) {
     if (IsEndComments(line)) {
       ended = true;
-    } else if (const auto count = DeclaredPoints(line)) {
+    } else if (const auto count = CountAfterKey(line, "Data Points")) {
       declared = count;
     } else if (!IsBlank(line)) {
       names = line;
@@ -65,8 +50,8 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
     }
   }
   if (!ended) {
-    throw StepFileError("Soubor „" + VisibleText(fileName) +
-                        "“ (ZView/ZPlot) nemá řádek „End Comments“, za kterým mají být body.");
+    throw StepFileError(FilePlace(fileName) +
+                        " (ZView/ZPlot) nemá řádek „End Comments“, za kterým mají být body.");
   }
   const std::size_t endLine = lines.number();
   bool more = lines.Next(line);
@@ -115,8 +100,7 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
   if (!rows)
     rows.emplace(fileName, columns, FieldSeparator::kTab);
   if (declared && *declared != rows->rows()) {
-    throw StepFileError("Soubor „" + VisibleText(fileName) +
-                        "“: počet bodů podle záhlaví (Data Points) je " +
+    throw StepFileError(FilePlace(fileName) + ": počet bodů podle záhlaví (Data Points) je " +
                         std::to_string(*declared) + ", tabulka jich však má " +
                         std::to_string(rows->rows()) + "; soubor je useknutý nebo poškozený.");
   }
