@@ -100,8 +100,10 @@ std::vector<SpectrumPoint> ReadInstrumentText(SpectrumFileKind kind, std::string
   return {};
 }
 
-LoadedSpectrum ReadSpectrum(ChunkSource& raw, char separator, std::string_view fileName,
-                            SpectrumSources sources) {
+}  // namespace
+
+LoadedSpectrum ReadSpectrumSource(ChunkSource& raw, char separator, std::string_view fileName,
+                                  SpectrumSources sources) {
   Utf8Source utf8(raw);
   StartOfText text(utf8);
   const SpectrumFileKind kind = RecognizeKind(text.start());
@@ -119,17 +121,15 @@ LoadedSpectrum ReadSpectrum(ChunkSource& raw, char separator, std::string_view f
   return loaded;
 }
 
-}  // namespace
-
 LoadedSpectrum LoadSpectrum(const std::string& path, char separator, SpectrumSources sources) {
   const std::unique_ptr<ChunkSource> source = OpenFileSource(path);
-  return ReadSpectrum(*source, separator, path, sources);
+  return ReadSpectrumSource(*source, separator, path, sources);
 }
 
 LoadedSpectrum ReadSpectrumDescriptor(int fd, char separator, const std::string& fileName,
                                       SpectrumSources sources) {
   const std::unique_ptr<ChunkSource> source = DescriptorSource(fd, fileName);
-  return ReadSpectrum(*source, separator, fileName, sources);
+  return ReadSpectrumSource(*source, separator, fileName, sources);
 }
 
 LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::string_view fileName,
@@ -142,7 +142,7 @@ LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::str
    private:
     std::string_view text_;
   } source(bytes);
-  return ReadSpectrum(source, separator, fileName, sources);
+  return ReadSpectrumSource(source, separator, fileName, sources);
 }
 
 const char* SpectrumFileKindName(SpectrumFileKind kind) {

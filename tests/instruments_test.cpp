@@ -222,6 +222,44 @@ TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
   EXPECT_THAT(ErrorOf(latin1), HasSubstr("„2.25µ“ není platné číslo"));
 }
 
+// Hands out a text one byte at a time, as a slow pipe may.
+class ByteByByte : public ChunkSource {
+ public:
+  explicit ByteByByte(std::string_view text) : text_(text) {}
+  std::string_view NextChunk() override {
+    const std::string_view chunk = text_.substr(0, 1);
+    text_.remove_prefix(chunk.size());
+    return chunk;
+  }
+
+ private:
+  std::string_view text_;
+};
+
+TEST(InstrumentFiles, ChunksMayEndAnywhere) {
+  const std::string step = "2\r\n1000 10.5 -2.25\r\n100 11 -4.5\r\n";
+  for (const std::string& text : {step, Utf16(step, false), Utf16(kNova, true), kGamry}) {
+    ByteByByte source(text);
+    EXPECT_EQ(ReadSpectrumSource(source, '.', "m.dat").file.points, kPoints);
+  }
+  // A surrogate pair, a lone low surrogate, then an odd last byte.
+  const char utf16[] =
+      "\xFF\xFE"
+      "2\0\x3D\xD8\x00\xDE\x00\xDC"
+      "x";
+  ByteByByte surrogates(std::string_view(utf16, sizeof utf16 - 1));
+  EXPECT_THAT(
+      [&] {
+        try {
+          ReadSpectrumSource(surrogates, '.', "m.dat");
+        } catch (const StepFileError& error) {
+          return std::string(error.what());
+        }
+        return std::string();
+      }(),
+      HasSubstr("„2\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD“"));
+}
+
 TEST(InstrumentFiles, TheExamplesLoadTheStepFilesPoints) {
   const std::string examples = ODECET_EXAMPLES;
   for (const std::string configuration : {"4-zebra", "3-zebra"}) {
