@@ -6,8 +6,7 @@ series with a Warburg element, the two parallel to a constant-phase element (Q, 
 rib shrinks the electrode area, so the interface terms grow and the CPE shrinks. A little
 measurement noise, from a fixed seed, makes the spectra look measured.
 
-Writes comma/ (decimal commas) and point/ (full stops) beside this script, and instruments/:
-the same spectra as Gamry, BioLogic EC-Lab, ZPlot, CH Instruments and NOVA write them.
+Writes comma/ (decimal commas) and point/ (full stops) beside this script.
 """
 import cmath
 import decimal
@@ -71,8 +70,10 @@ def main():
 
 # ---- the same spectra as the potentiostats' own text files ----
 #
-# Each value is written with exactly the digits of the step files (6 significant), in the
-# instrument's own notation, so every file loads the very same points as its step twin.
+# instruments/ gets each configuration as Gamry, BioLogic EC-Lab, ZPlot, CH Instruments and
+# Metrohm Autolab NOVA write it. Each value is written with exactly the digits of the step files
+# (6 significant), in the instrument's own notation, so every file loads the very same points
+# as its step twin.
 
 RIBS = {"4-zebra": 4, "3-zebra": 3}
 
