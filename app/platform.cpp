@@ -108,7 +108,9 @@ bool TFileDialog::Execute() {
 TOpenDialog::TOpenDialog(QWidget* owner)
     : TFileDialog(owner, false,
                   {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*.txt")},
-                   {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}) {}
+                   {QStringLiteral("All files (*.*)"), QStringLiteral("*")},
+                   {QStringLiteral("Soubory přístrojů (*.DTA *.mpt *.z *.csv *.txt)"),
+                    QStringLiteral("*.DTA *.dta *.mpt *.MPT *.z *.Z *.csv *.CSV *.txt *.TXT")}}) {}
 
 TSaveDialog::TSaveDialog(QWidget* owner)
     : TFileDialog(owner, true,

@@ -279,6 +279,14 @@ class FileSource : public ChunkSource {
 
 }  // namespace
 
+std::unique_ptr<ChunkSource> OpenFileSource(const std::string& path) {
+  return std::make_unique<FileSource>(path);
+}
+
+std::unique_ptr<ChunkSource> DescriptorSource(int fd, const std::string& fileName) {
+  return std::make_unique<FileSource>(fd, fileName);
+}
+
 StepFile ReadStepFile(ChunkSource& source, char separator, std::string_view fileName) {
   Tokenizer tokens(source);
   StepFile file;

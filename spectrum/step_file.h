@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,11 @@ class ChunkSource {
   // The next bytes of the file; an empty view at its end. Throws StepFileError on a read error.
   virtual std::string_view NextChunk() = 0;
 };
+
+// The bytes of the file at `path`, or of an open descriptor that the caller owns (standard
+// input); `fileName` names it in messages. Opening and reading throw StepFileError naming it.
+std::unique_ptr<ChunkSource> OpenFileSource(const std::string& path);
+std::unique_ptr<ChunkSource> DescriptorSource(int fd, const std::string& fileName);
 
 // Reads and checks a whole step file. Numbers use `separator` as their decimal separator.
 // Throws StepFileError, naming `fileName`, when the file is not a whole spectrum of at most

@@ -423,4 +423,37 @@ TEST_F(CliTest, TheSampleSpectraSubtractCleanlyWithEitherSeparator) {
   }
 }
 
+// A Gamry and a BioLogic file of the sample cell give the very report of its step files, from
+// a path and through a pipe on standard input.
+TEST_F(CliTest, InstrumentFilesGiveTheReportOfTheirStepFiles) {
+  const std::string examples = ODECET_EXAMPLES;
+  const Outcome steps =
+      RunCli(dir, {"-d,", examples + "/comma/4-zebra.txt", examples + "/comma/3-zebra.txt"});
+  ASSERT_EQ(steps.status, 0) << steps.err;
+  const std::string gamry = examples + "/instruments/4-zebra.DTA";
+  const std::string bioLogic = examples + "/instruments/3-zebra.mpt";
+  const Outcome files = RunCli(dir, {"-d,", gamry, bioLogic});
+  EXPECT_EQ(files.status, 0) << files.err;
+  EXPECT_EQ(files.out, steps.out);
+
+  const std::string piped = ReadAll(bioLogic);
+  const Outcome standardInput = RunCli(dir, {"-d,", gamry, "-"}, "C", [&] {
+    int ends[2];
+    if (::pipe(ends) != 0)
+      ::_exit(125);
+    if (::fork() == 0) {
+      ::close(ends[0]);
+      for (std::size_t at = 0; at < piped.size(); at += 1000) {  // in small writes, as a pipe may
+        if (::write(ends[1], piped.data() + at, std::min<std::size_t>(1000, piped.size() - at)) < 0)
+          ::_exit(1);
+      }
+      ::_exit(0);
+    }
+    ::close(ends[1]);
+    ::dup2(ends[0], 0);
+  });
+  EXPECT_EQ(standardInput.status, 0) << standardInput.err;
+  EXPECT_EQ(standardInput.out, steps.out);
+}
+
 }  // namespace

@@ -1,0 +1,145 @@
+#include "instruments/table_rows.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "spectrum/decimal_text.h"
+#include "spectrum/errors.h"
+#include "spectrum/message_text.h"
+
+namespace {
+
+// The field at `index`, or false with the number of fields the line has.
+bool FieldAt(std::string_view line, FieldSeparator separator, std::size_t index,
+             std::string_view& field, std::size_t& count) {
+  FieldCursor fields(line, separator);
+  count = 0;
+  while (fields.Next(field)) {
+    if (count++ == index)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string FilePlace(std::string_view fileName) {
+  return "Soubor „" + VisibleText(fileName) + "“";
+}
+
+std::string LinePlace(std::string_view fileName, std::size_t line) {
+  return FilePlace(fileName) + ", řádek " + std::to_string(line);
+}
+
+void ThrowAtLine(std::string_view fileName, std::size_t line, const std::string& what) {
+  throw StepFileError(LinePlace(fileName, line) + ": " + what);
+}
+
+void ThrowAtColumn(std::string_view fileName, std::size_t line, std::string_view column,
+                   const std::string& what) {
+  throw StepFileError(LinePlace(fileName, line) + ", sloupec „" + QuoteForMessage(column) +
+                      "“: " + what);
+}
+
+void ThrowMissingColumn(std::string_view fileName, std::size_t line, const std::string& wanted) {
+  ThrowAtLine(fileName, line, "chybí sloupec " + wanted + ".");
+}
+
+void CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                        std::string_view unit) {
+  if (!IsHertz(unit)) {
+    ThrowAtColumn(fileName, line, column,
+                  "jednotka „" + QuoteForMessage(unit) +
+                      "“ není Hz; program čte kmitočet jen v Hz, aby jej nečetl ve špatném "
+                      "měřítku.");
+  }
+}
+
+void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                  std::string_view unit) {
+  if (!IsOhm(unit)) {
+    ThrowAtColumn(fileName, line, column,
+                  "jednotka „" + QuoteForMessage(unit) +
+                      "“ není Ohm; program čte impedanci jen v Ohm (Ω), aby ji nečetl ve "
+                      "špatném měřítku.");
+  }
+}
+
+TableRows::TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator,
+                     Rules rules)
+    : fileName_(fileName), columns_(std::move(columns)), separator_(separator), rules_(rules) {
+  if (separator_ == FieldSeparator::kComma)
+    decimal_ = '.';
+  std::sort(inFileOrder_.begin(), inFileOrder_.end(),
+            [](const TableColumn* a, const TableColumn* b) { return a->index < b->index; });
+}
+
+double TableRows::Parse(std::string_view text, std::size_t lineNumber, const TableColumn& column) {
+  if (decimal_ == 0) {
+    const std::size_t mark = text.find_first_of(",.");
+    if (mark != std::string_view::npos)
+      decimal_ = text[mark];
+  }
+  const char decimal = decimal_ == 0 ? '.' : decimal_;
+  double value = 0.0;
+  if (!TryStrToFloat(text, decimal, value)) {
+    try {
+      StrToFloat(text, decimal);
+    } catch (const ConversionError& error) {
+      ThrowAtColumn(fileName_, lineNumber, column.name, error.what());
+    }
+  }
+  return column.minus ? -value : value;
+}
+
+double TableRows::Number(std::string_view line, std::size_t lineNumber, const TableColumn& column) {
+  std::string_view field;
+  std::size_t count = 0;
+  if (!FieldAt(line, separator_, column.index, field, count)) {
+    ThrowAtColumn(
+        fileName_, lineNumber, column.name,
+        "řádek končí před tímto sloupcem (údajů na řádku: " + std::to_string(count) + ").");
+  }
+  return Parse(field, lineNumber, column);
+}
+
+SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
+  SpectrumPoint point;
+  for (const TableColumn* column : inFileOrder_) {
+    const double value = Number(line, lineNumber, *column);
+    if (column == &columns_.f)
+      point.f = value;
+    else if (column == &columns_.re)
+      point.re = value;
+    else
+      point.im = value;
+  }
+  if (rows_ == 0) {
+    firstFrequency_ = point.f;
+    sweeps_ = 1;
+  } else if (point.f == firstFrequency_) {
+    if (++sweeps_ == 2)
+      secondSweepLine_ = lineNumber;
+  }
+  ++rows_;
+  if (points_.size() < static_cast<std::size_t>(MaxPoints))
+    points_.push_back(point);
+  return point;
+}
+
+std::vector<SpectrumPoint> TableRows::Finish() {
+  if (rows_ == 0 && !rules_.allowEmpty)
+    throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
+  if (rules_.oneSweep && sweeps_ > 1) {
+    throw StepFileError(LinePlace(fileName_, secondSweepLine_) +
+                        ": kmitočet se vrací na první hodnotu, soubor tedy obsahuje více měření "
+                        "(počet: " +
+                        std::to_string(sweeps_) +
+                        "). Program čte jen jedno spektrum; uložte každé měření zvlášť.");
+  }
+  if (rows_ > static_cast<std::size_t>(MaxPoints)) {
+    throw StepFileError(FilePlace(fileName_) + ": počet bodů je " + std::to_string(rows_) +
+                        ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
+  }
+  return std::move(points_);
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "instruments/table_text.h"
+#include "spectrum/spectrum_point.h"
+
+// What every instrument reader shares once it has found its table: the columns by name, the
+// numbers of each row by the decimal rule, the limits, and messages that name the file, the
+// line and the column. Every failure throws StepFileError.
+
+// A column a reader takes numbers from.
+struct TableColumn {
+  std::size_t index = 0;
+  std::string name;    // as the file writes it, for messages
+  bool minus = false;  // holds minus the quantity, negated on reading
+};
+
+struct SpectrumColumns {
+  TableColumn f, re, im;
+};
+
+// "Soubor „name“" and "Soubor „name“, řádek 12", for a message's start.
+std::string FilePlace(std::string_view fileName);
+std::string LinePlace(std::string_view fileName, std::size_t line);
+[[noreturn]] void ThrowAtLine(std::string_view fileName, std::size_t line, const std::string& what);
+[[noreturn]] void ThrowAtColumn(std::string_view fileName, std::size_t line,
+                                std::string_view column, const std::string& what);
+// The names line lacks a column; `wanted` says which, for the user ("„Zreal“").
+[[noreturn]] void ThrowMissingColumn(std::string_view fileName, std::size_t line,
+                                     const std::string& wanted);
+
+// Refuses a unit other than Hz (for the frequency) or Ohm (for the parts of the impedance),
+// naming the column: a value read at a silently wrong scale would be worse than none.
+void CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                        std::string_view unit);
+void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                  std::string_view unit);
+
+// Reads the rows of one table.
+class TableRows {
+ public:
+  struct Rules {
+    bool oneSweep = true;     // refuse a table whose first frequency comes again
+    bool allowEmpty = false;  // a table without rows is a spectrum of no point
+  };
+
+  // The decimal separator is taken from the file: with fields separated by ',' it is '.';
+  // otherwise it is the first ',' or '.' met in a number this table reads.
+  TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator,
+            Rules rules);
+  TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator)
+      : TableRows(fileName, std::move(columns), separator, Rules{}) {}
+  TableRows(const TableRows&) = delete;
+  TableRows& operator=(const TableRows&) = delete;
+
+  // Reads one row: f, re and im, im with its own sign. Keeps at most MaxPoints points but
+  // reads every row, so that the messages can say how many the table holds.
+  SpectrumPoint Add(std::string_view line, std::size_t lineNumber);
+  // Another number of a row, such as a cycle number.
+  double Number(std::string_view line, std::size_t lineNumber, const TableColumn& column);
+
+  std::size_t rows() const { return rows_; }
+
+  // The points, once the whole table is read: at least one (unless allowed), one sweep, and at
+  // most MaxPoints.
+  std::vector<SpectrumPoint> Finish();
+
+ private:
+  double Parse(std::string_view text, std::size_t lineNumber, const TableColumn& column);
+
+  std::string fileName_;
+  SpectrumColumns columns_;
+  // The three columns left to right, so that a row's first bad or missing field is reported.
+  std::array<const TableColumn*, 3> inFileOrder_ = {&columns_.f, &columns_.re, &columns_.im};
+  FieldSeparator separator_;
+  Rules rules_;
+  char decimal_ = 0;  // 0 until the file shows it
+  std::size_t rows_ = 0;
+  std::size_t sweeps_ = 0;
+  std::size_t secondSweepLine_ = 0;
+  double firstFrequency_ = 0.0;
+  std::vector<SpectrumPoint> points_;
+};
+
+// Calls `row(line, number)` for each row of a table that runs from here to the first blank line
+// after it or the text's end; blank lines before the first row are skipped.
+template <class Row>
+void ForEachRow(LineCursor& lines, Row row) {
+  std::string_view line;
+  bool started = false;
+  while (lines.Next(line)) {
+    if (IsBlank(line)) {
+      if (started)
+        return;
+      continue;
+    }
+    started = true;
+    row(line, lines.number());
+  }
+}

@@ -1,0 +1,278 @@
+// Spectra as the potentiostats write them: each format, its faults, the sign and the encodings.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "instruments/spectrum_file.h"
+#include "report_by_hand.h"
+#include "spectrum/errors.h"
+
+// Exact equality: the points must be the very same doubles.
+static bool operator==(const SpectrumPoint& a, const SpectrumPoint& b) {
+  return a.f == b.f && a.re == b.re && a.im == b.im;
+}
+
+namespace {
+
+using ::testing::HasSubstr;
+
+LoadedSpectrum Read(std::string_view text, char separator = '.',
+                    SpectrumSources sources = SpectrumSources::kMeasurements) {
+  return ReadSpectrumText(text, separator, "m.dat", sources);
+}
+
+std::string ErrorOf(std::string_view text,
+                    SpectrumSources sources = SpectrumSources::kMeasurements) {
+  try {
+    Read(text, '.', sources);
+  } catch (const StepFileError& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  if (at == std::string::npos)
+    throw std::logic_error("no " + from);
+  return text.replace(at, from.size(), to);
+}
+
+std::string ReplaceAll(std::string text, char from, char to) {
+  std::replace(text.begin(), text.end(), from, to);
+  return text;
+}
+
+// Every good file below holds these two points: f, re and im with its own sign.
+const std::vector<SpectrumPoint> kPoints = {{1000, 10.5, -2.25}, {100, 11, -4.5}};
+
+// Gamry: an OCV table first, drift-corrected columns, ° as Latin-1, and an aborted run whose
+// last line is never a point.
+const std::string kGamry =
+    "EXPLAIN\r\nTAG\tEISPOT\r\nOCVCURVE\tTABLE\t1\r\n\tPt\tT\tVf\r\n\t#\ts\tV vs. Ref.\r\n"
+    "\t0\t0.5\t-0.1\r\nEOC\tQUANT\t-0.1\tOpen Circuit (V)\r\nZCURVE\tTABLE\r\n"
+    "\tPt\tTime\tFreq\tZreal\tZimag\tZsig\tZmod\tZphz\tZrealDrCor\tZimagDrCor\r\n"
+    "\t#\ts\tHz\tohm\tohm\tV\tohm\t\xB0\tohm\tohm\r\n"
+    "\t0\t1\t1000\t10.5\t-2.25\t1\t10.7\t-12\t99\t99\r\n"
+    "\t1\t2\t100\t11\t-4.5\t1\t11.9\t-22\t99\t99\r\n"
+    "EXPERIMENTABORTED\r\n\t2\t3\t10\t99\t99\t1\t99\t99\t99\t99\r\n";
+
+// EC-Lab: counter-electrode columns first, minus Im, a trailing tab.
+const std::string kBioLogic =
+    "EC-Lab ASCII FILE\r\nNb header lines : 4\r\n\r\n"
+    "freq/Hz\t-Im(Zce)/Ohm\tRe(Zce)/Ohm\t-Im(Z)/Ohm\tRe(Z)/Ohm\tcycle number\t\r\n"
+    "1.0000000E+003\t9\t9\t2.2500000E+000\t1.0500000E+001\t1.000000000000000E+000\t\r\n"
+    "1.0000000E+002\t9\t9\t4.5\t11\t1\t\r\n";
+
+const std::string kZPlot =
+    "ZPLOT2 ASCII\r\n  Data Points:                2\r\n  End User Comments:          0\r\n"
+    "Freq(Hz)\tAmpl\tBias\tTime(Sec)\tZ'(a)\tZ''(b)\tGD\tErr\tRange\r\nEnd Comments:\r\n"
+    "  1.00000E+03,  1.0E+01,  0.0E+00,  1.0E+00,  1.05000E+01, -2.25000E+00,  0, 0, 2\r\n"
+    "  1.00000E+02,  1.0E+01,  0.0E+00,  2.0E+00,  1.10000E+01, -4.50000E+00,  0, 0, 2\r\n";
+
+const std::string kChi =
+    "Dec. 9, 2026   10:15:02\r\nA.C. Impedance\r\nInit E (V) = 0\r\n\r\n"
+    "Freq/Hz, Z'/ohm, Z\"/ohm, Z/ohm, Phase/deg\r\n\r\n"
+    "1.000e+3, 1.05e+1, -2.25e+0, 1.07e+1, -12.1\r\n1e+2, 11, -4.5, 11.9, -22.2\r\n";
+
+// NOVA under Czech settings: ';', decimal commas, Ω, an Index first.
+const std::string kNova =
+    "Index;Frequency (Hz);Z' (\u03A9);-Z'' (\u03A9);Z (\u03A9);-Phase (\u00B0);Time (s)\n"
+    "1;1E+03;10,5;2,25;10,7;12;1\n2;100;11;4,5;11,9;22;2\n";
+
+TEST(InstrumentFiles, EachFormatLoadsItsColumnsByName) {
+  const struct {
+    std::string text;
+    SpectrumFileKind kind;
+  } cases[] = {
+      {kGamry, SpectrumFileKind::kGamry},
+      {ReplaceAll(kGamry, '.', ','), SpectrumFileKind::kGamry},  // Czech Windows
+      {kBioLogic, SpectrumFileKind::kBioLogic},
+      {kZPlot, SpectrumFileKind::kZPlot},
+      {ReplaceAll(kZPlot, ',', '\t'), SpectrumFileKind::kZPlot},  // as older versions write it
+      {kChi, SpectrumFileKind::kChInstruments},
+      {kNova, SpectrumFileKind::kHeadedTable},
+      {"\xEF\xBB\xBF"
+       "f (Hz),Re (Ohm),-Im (Ohm)\r\n1000,10.5,2.25\r\n100,11,4.5\r\n",
+       SpectrumFileKind::kHeadedTable},  // odecet-cli --format=csv, behind a byte order mark
+      {"Z_IM [ohms]\tFREQ/hz\tzreal/\u2126\n-2.25\t1000\t10.5\n-4.5\t100\t11\n\nnot a row\n",
+       SpectrumFileKind::kHeadedTable},
+  };
+  for (const auto& [text, kind] : cases) {
+    for (const char separator : {'.', ','}) {  // the user's separator is for step files only
+      const LoadedSpectrum loaded = Read(text, separator);
+      EXPECT_EQ(loaded.kind, kind) << text;
+      EXPECT_EQ(loaded.file.count, 2) << text;
+      EXPECT_EQ(loaded.file.points, kPoints) << text;
+    }
+  }
+}
+
+TEST(InstrumentFiles, AReportLoadsOnlyWhereReportsAreWelcome) {
+  const std::string report =
+      kReportHead + ReportRow("1000", "10,5", "2,25") + ReportRow("100", "11", "4,5");
+  const LoadedSpectrum loaded = Read(report, '.', SpectrumSources::kAlsoReports);
+  EXPECT_EQ(loaded.kind, SpectrumFileKind::kReport);
+  EXPECT_EQ(loaded.file.points, kPoints);
+  EXPECT_EQ(Read(kReportHead, '.', SpectrumSources::kAlsoReports).file.count, 0);
+  EXPECT_THAT(ErrorOf(report), HasSubstr("„m.dat“ je tabulka rozdílu"));
+}
+
+TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
+  std::string tooMany = "f (Hz);Re (Ohm);Im (Ohm)\n";
+  for (int i = 1; i <= 1001; ++i)
+    tooMany += std::to_string(i) + ";1;2\n";
+  const struct {
+    std::string text;
+    std::vector<std::string> says;
+  } cases[] = {
+      {Replace(kGamry, "\tZimag\t", "\tZimg\t"), {"„m.dat“, řádek 9: chybí sloupec „Zimag“."}},
+      {Replace(kGamry, "\t-4.5\t1\t11.9\t-22\t99\t99", ""),
+       {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 5)."}},
+      {Replace(kGamry, "10.5", "10.5.1"), {"řádek 11, sloupec „Zreal“: „10.5.1“ není platné"}},
+      {kGamry + "ZCURVE\tTABLE\r\n", {"více tabulek impedance „ZCURVE“", "počet: 2"}},
+      {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
+      {Replace(kBioLogic, "-Im(Z)/Ohm", "-Im(Zwe)/Ohm"), {"řádek 4: chybí sloupec „-Im(Z)/Ohm“."}},
+      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5"),
+       {"řádek 6, sloupec „Re(Z)/Ohm“: řádek končí"}},
+      {Replace(kBioLogic, "\t11\t1\t", "\t11\t2\t"),
+       {"řádek 6: začíná další cyklus (sloupec „cycle number“)", "počet: 2"}},
+      {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/mOhm"),
+       {"sloupec „Re(Z)/mOhm“: jednotka „mOhm“ není Ohm"}},
+      {Replace(kBioLogic, "lines : 4", "lines : 40"), {"končí před řádkem 40"}},
+      {Replace(kZPlot, "Z''(b)", "Z''(c)"), {"řádek 4: chybí sloupec „Z''(b)“."}},
+      {Replace(kZPlot, "Points:                2", "Points: 3"),
+       {"počet bodů podle záhlaví (Data Points) je 3, tabulka jich však má 2"}},
+      {Replace(kZPlot, "-4.50000E+00", "-4.50000E+00x"), {"řádek 7, sloupec „Z''(b)“"}},
+      {Replace(kChi, "1.05e+1", "1,05e+1"),
+       {"řádek 7, sloupec „Z'/ohm“: „1,05e+1“ není platné číslo. Očekávaný desetinný oddělovač je "
+        "„.“."}},
+      {Replace(kChi, "1e+2", "1e+3"), {"řádek 8: kmitočet se vrací na první hodnotu", "počet: 2"}},
+      {Replace(kNova, "Z' (\u03A9)", "Z' (k\u03A9)"),
+       {"řádek 1, sloupec „Z' (kΩ)“: jednotka „kΩ“ není Ohm"}},
+      {Replace(kNova, "(Hz)", "(mHz)"), {"sloupec „Frequency (mHz)“: jednotka „mHz“ není Hz"}},
+      {Replace(kNova, "2;100;11;4,5;11,9;22;2", "2;100;11"),
+       {"řádek 3, sloupec „-Z'' (Ω)“: řádek končí"}},
+      {"f (Hz);Re (Ohm);-Im (Ohm)\n", {"„m.dat“ neobsahuje žádný bod spektra."}},
+      {tooMany, {"„m.dat“: počet bodů je 1001, program zpracuje nejvýše 1000 bodů."}},
+      // Without units a head is not recognised: refused by the step file rules, as always.
+      {"f re im\n1 2 3\n", {"nezačíná počtem bodů: „f“ není celé číslo."}},
+  };
+  for (const auto& [text, says] : cases) {
+    const std::string error = ErrorOf(text);
+    for (const std::string& part : says)
+      EXPECT_THAT(error, HasSubstr(part)) << text;
+  }
+  const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
+  EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+TEST(InstrumentFiles, ANameThatStartsWithMinusHoldsMinusTheImaginaryPart) {
+  const struct {
+    std::string text;
+    double im;
+  } cases[] = {
+      {"f (Hz);Re (Ohm);-Im (Ohm)\n1;2;3\n", -3},
+      {"f (Hz);Re (Ohm);Im (Ohm)\n1;2;3\n", 3},
+      {"f (Hz);Re (Ohm);- Z'' (Ohm)\n1;2;-3\n", 3},
+      {"f (Hz);Re (Ohm);Z\" (Ohm)\n1;2;-3\n", -3},
+      {"EC-Lab ASCII FILE\nNb header lines : 3\nfreq/Hz\tRe(Z)/Ohm\tIm(Z)/Ohm\n1\t2\t3\n", 3},
+      {"EC-Lab ASCII FILE\nNb header lines : 3\nfreq/Hz\tRe(Z)/Ohm\t-Im(Z)/Ohm\n1\t2\t3\n", -3},
+  };
+  for (const auto& [text, im] : cases)
+    EXPECT_EQ(Read(text).file.points.at(0).im, im) << text;
+}
+
+// UTF-16 with a byte order mark, from UTF-8 text (code points below U+10000).
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+    unsigned code = length == 1 ? lead : length == 2 ? lead & 0x1Fu : lead & 0x0Fu;
+    for (std::size_t k = 1; k < length; ++k)
+      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+    const char high = static_cast<char>(code >> 8);
+    const char low = static_cast<char>(code & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+    i += length;
+  }
+  return out;
+}
+
+TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
+  const std::string step = "2\r\n1000 10,5 -2,25\r\n100 11 -4,5\r\n";
+  const std::string badStep = "2\r\n1000 10,5 -2,25\r\n100 11 -4.5\r\n";
+  for (const bool bigEndian : {false, true}) {
+    const LoadedSpectrum loaded = Read(Utf16(step, bigEndian), ',');
+    EXPECT_EQ(loaded.kind, SpectrumFileKind::kStep);
+    EXPECT_EQ(loaded.file.points, kPoints);
+    EXPECT_EQ(ErrorOf(Utf16(badStep, bigEndian)), ErrorOf(badStep));
+    EXPECT_EQ(Read(Utf16(kNova, bigEndian)).file.points, kPoints);
+  }
+  // EC-Lab writes Latin-1: µ is the byte B5, and a message quotes it as UTF-8.
+  const std::string latin1 = Replace(Replace(kBioLogic, "cycle number",
+                                             "Cs/\xB5"
+                                             "F"),
+                                     "2.2500000E+000", "2.25\xB5");
+  EXPECT_THAT(ErrorOf(latin1), HasSubstr("„2.25µ“ není platné číslo"));
+}
+
+// Hands out a text one byte at a time, as a slow pipe may.
+class ByteByByte : public ChunkSource {
+ public:
+  explicit ByteByByte(std::string_view text) : text_(text) {}
+  std::string_view NextChunk() override {
+    const std::string_view chunk = text_.substr(0, 1);
+    text_.remove_prefix(chunk.size());
+    return chunk;
+  }
+
+ private:
+  std::string_view text_;
+};
+
+TEST(InstrumentFiles, ChunksMayEndAnywhere) {
+  const std::string step = "2\r\n1000 10.5 -2.25\r\n100 11 -4.5\r\n";
+  for (const std::string& text : {step, Utf16(step, false), Utf16(kNova, true), kGamry}) {
+    ByteByByte source(text);
+    EXPECT_EQ(ReadSpectrumSource(source, '.', "m.dat").file.points, kPoints);
+  }
+  // A surrogate pair, a lone low surrogate, then an odd last byte.
+  const char utf16[] =
+      "\xFF\xFE"
+      "2\0\x3D\xD8\x00\xDE\x00\xDC"
+      "x";
+  ByteByByte surrogates(std::string_view(utf16, sizeof utf16 - 1));
+  EXPECT_THAT(
+      [&] {
+        try {
+          ReadSpectrumSource(surrogates, '.', "m.dat");
+        } catch (const StepFileError& error) {
+          return std::string(error.what());
+        }
+        return std::string();
+      }(),
+      HasSubstr("„2\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD“"));
+}
+
+TEST(InstrumentFiles, TheExamplesLoadTheStepFilesPoints) {
+  const std::string examples = ODECET_EXAMPLES;
+  for (const std::string configuration : {"4-zebra", "3-zebra"}) {
+    const StepFile step = LoadSpectrum(examples + "/point/" + configuration + ".txt", '.').file;
+    ASSERT_GT(step.count, 0);
+    for (const char* suffix : {".DTA", ".mpt", ".z", "-CHI.txt", "-NOVA.txt"}) {
+      const std::string path = examples + "/instruments/" + configuration + suffix;
+      const LoadedSpectrum loaded = LoadSpectrum(path, ',');
+      EXPECT_NE(loaded.kind, SpectrumFileKind::kStep) << path;
+      EXPECT_EQ(loaded.file.count, step.count) << path;
+      EXPECT_EQ(loaded.file.points, step.points) << path;
+    }
+  }
+}
+
+}  // namespace
