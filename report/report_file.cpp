@@ -235,8 +235,10 @@ class Temporary {
 // Gives the new file what the old report had: owner and group where permitted, then its
 // permissions without setuid and setgid.
 bool TakeOverAttributes(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-    (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // a group of one's own, at least
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+      ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    // Neither is required: the new file then keeps the writer's owner and group.
+  }
   return ::fchmod(fd, old.st_mode & 0777) == 0;
 }
 
