@@ -8,5 +8,5 @@
 int main(int argc, char* argv[]) {
   InstallWriteSignalHandlers();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return RunCli(arguments, stdout, stderr);
+  return FinishOutput(RunCli(arguments, stdout, stderr), stdout, stderr);
 }

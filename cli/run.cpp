@@ -106,7 +106,12 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
                                  : FormatReport(diff, separator);
   if (line.report && *line.report != "-") {
     try {
-      WriteFileReplacing(*line.report, report);
+      if (const auto fd = DescriptorNamedBy(*line.report)) {
+        std::fflush(out);
+        WriteToDescriptor(*fd, report, *line.report);
+      } else {
+        WriteFileReplacing(*line.report, report);
+      }
     } catch (const ReportWriteError& error) {
       Complain(err, error.what());
       return kReportNotWritten;
@@ -116,4 +121,19 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     return kReportNotWritten;
   }
   return kReportWritten;
+}
+
+int FinishOutput(int status, std::FILE* out, std::FILE* err) {
+  // Output that never arrives fails the job, whatever it was (help, version, report), as with
+  // GNU tools; a descriptor the shell closed (>&-) is no error while nothing was written to it.
+  bool failed = std::fflush(out) != 0 || std::ferror(out) != 0;
+  int error = errno;
+  if (std::fclose(out) != 0 && !failed && errno != EBADF) {
+    failed = true;
+    error = errno;
+  }
+  if (!failed || status == kReportNotWritten)  // -o - has said so already
+    return status;
+  Complain(err, "Standardní výstup nelze zapsat: " + SystemErrorText(error) + ".");
+  return kReportNotWritten;
 }

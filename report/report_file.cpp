@@ -5,9 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -36,31 +40,6 @@ std::string DirectoryOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) {
   return path.substr(path.rfind('/') + 1);
-}
-
-// The file the report really goes to: `path` with every symbolic link at its end followed, as
-// far as it exists. `exists` and `info` tell what stands there.
-std::string FollowLinks(const std::string& path, bool& exists, struct stat& info) {
-  std::string target = path;
-  for (int hop = 0; hop < 40; ++hop) {
-    if (::lstat(target.c_str(), &info) != 0) {
-      if (errno != ENOENT)
-        Fail(path, errno);
-      exists = false;  // a new file, or the missing file a dangling link names
-      return target;
-    }
-    if (!S_ISLNK(info.st_mode)) {
-      exists = true;
-      return target;
-    }
-    std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
-    const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
-    if (length < 0)
-      Fail(path, errno);
-    link.resize(static_cast<std::size_t>(length));
-    target = link.starts_with('/') ? link : DirectoryOf(target) + link;
-  }
-  Fail(path, ELOOP);
 }
 
 // The signals that end the process after removing the temporary file.
@@ -235,9 +214,69 @@ class Temporary {
 // Gives the new file what the old report had: owner and group where permitted, then its
 // permissions without setuid and setgid.
 bool TakeOverAttributes(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-    (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // a group of one's own, at least
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+      ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    // Neither is required: the new file then keeps the writer's owner and group.
+  }
   return ::fchmod(fd, old.st_mode & 0777) == 0;
+}
+
+// The file the path names, with every symbolic link followed by the kernel itself, so that its
+// rules for a plain open (fs.protected_symlinks above all) apply to the report as well: the
+// existing file is opened with O_PATH and its real path read back from the descriptor.
+// Only a dangling link is read by hand, one hop at a time, and only after the kernel has
+// followed it and found nothing at its end (a link it may not follow fails with EACCES then).
+// The missing file is then created where the link points, by a rename that follows no link.
+struct Target {
+  std::string path;  // free of links up to its last name when `exists`
+  bool exists = false;
+  struct stat info {};
+};
+
+std::string LinkText(const std::string& link) {
+  std::string text(PATH_MAX, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink(link.c_str(), text.data(), text.size());
+    if (length < 0)
+      return {};
+    if (static_cast<std::size_t>(length) < text.size()) {
+      text.resize(static_cast<std::size_t>(length));
+      return text;
+    }
+    text.resize(text.size() * 2);  // /proc links say nothing true about their length
+  }
+}
+
+Target Resolve(const std::string& path) {
+  Target target;
+  target.path = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    const FileDescriptor file(::open(target.path.c_str(), O_PATH | O_CLOEXEC));
+    if (file.get() >= 0) {
+      if (::fstat(file.get(), &target.info) != 0)
+        Fail(path, errno);
+      target.path = LinkText("/proc/self/fd/" + std::to_string(file.get()));
+      if (target.path.empty())
+        Fail(path, errno);
+      target.exists = true;
+      return target;
+    }
+    if (errno != ENOENT)
+      Fail(path, errno);
+    struct stat link {};
+    if (::lstat(target.path.c_str(), &link) != 0) {
+      if (errno != ENOENT)
+        Fail(path, errno);
+      return target;  // a new file, or the missing file a dangling link names
+    }
+    if (!S_ISLNK(link.st_mode))
+      continue;  // it appeared meanwhile: the kernel opens it next time
+    const std::string text = LinkText(target.path);
+    if (text.empty())
+      Fail(path, errno);
+    target.path = text.starts_with('/') ? text : DirectoryOf(target.path) + text;
+  }
+  Fail(path, ELOOP);
 }
 
 }  // namespace
@@ -250,31 +289,70 @@ std::string FormReportPath(std::string_view directory, std::string_view name) {
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes, TemporaryKind kind) {
-  bool exists = false;
-  struct stat existing {};
-  const std::string target = FollowLinks(path, exists, existing);
+  const Target target = Resolve(path);
+  const struct stat& existing = target.info;
   // Renaming over a device, a directory or a pipe would destroy it rather than write into it.
-  if (exists && !S_ISREG(existing.st_mode))
+  if (target.exists && !S_ISREG(existing.st_mode))
     Refuse(path, S_ISDIR(existing.st_mode) ? "na tom místě je adresář." : "je to zvláštní soubor.");
 
-  const std::string directoryPath = DirectoryOf(target);
+  const std::string directoryPath = DirectoryOf(target.path);
+  const std::string name = NameOf(target.path);
   const FileDescriptor directory(::open(directoryPath.empty() ? "." : directoryPath.c_str(),
                                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.get() < 0)
     Fail(path, errno);
+  if (target.exists) {
+    // The name must still be the file the kernel resolved, not something put there since.
+    struct stat there {};
+    if (::fstatat(directory.get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0)
+      Fail(path, errno);
+    if (there.st_dev != existing.st_dev || there.st_ino != existing.st_ino)
+      Refuse(path, "soubor byl mezitím přesunut nebo nahrazen.");
+    // Replacing is not writing, but a file the user may not write is refused as by `>`.
+    if (::faccessat(directory.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
+      Fail(path, errno);
+  }
 
   // A replaced report may be private: the new file is private until it has the old one's mode.
   // A new report is created with the usual mode under the umask.
-  Temporary temporary(directory.get(), kind, exists ? 0600 : 0666);
+  Temporary temporary(directory.get(), kind, target.exists ? 0600 : 0666);
   if (temporary.fd() < 0)
     Fail(path, errno);
-  const bool ok = (!exists || TakeOverAttributes(temporary.fd(), existing)) &&
+  const bool ok = (!target.exists || TakeOverAttributes(temporary.fd(), existing)) &&
                   WriteAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&
-                  temporary.Name() && temporary.Close() && temporary.RenameTo(NameOf(target));
+                  temporary.Name() && temporary.Close() && temporary.RenameTo(name);
   if (!ok)
     Fail(path, errno);
   // Best effort: the report is in place; a directory that cannot be flushed changes nothing.
   ::fsync(directory.get());
+}
+
+std::optional<int> DescriptorNamedBy(const std::string& path) {
+  static constexpr std::pair<std::string_view, int> kStandard[] = {
+      {"/dev/stdin", STDIN_FILENO}, {"/dev/stdout", STDOUT_FILENO}, {"/dev/stderr", STDERR_FILENO}};
+  for (const auto& [name, fd] : kStandard) {
+    if (path == name)
+      return fd;
+  }
+  const std::string ownProcess = "/proc/" + std::to_string(::getpid()) + "/fd/";
+  for (const std::string_view directory :
+       {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/"),
+        std::string_view("/proc/thread-self/fd/"), std::string_view(ownProcess)}) {
+    if (!path.starts_with(directory))
+      continue;
+    const std::string_view number = std::string_view(path).substr(directory.size());
+    int fd = -1;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), fd);
+    if (error == std::errc() && end == number.data() + number.size() && !number.empty() &&
+        std::isdigit(static_cast<unsigned char>(number.front())) != 0)
+      return fd;
+  }
+  return std::nullopt;
+}
+
+void WriteToDescriptor(int fd, std::string_view bytes, const std::string& path) {
+  if (!WriteAll(fd, bytes))
+    Fail(path, errno);
 }
 
 void InstallWriteSignalHandlers() {

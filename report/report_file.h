@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,10 @@ enum class TemporaryKind {
   kNamed,                  // a hidden ".odecet-XXXXXX.tmp" beside the report
 };
 
-// Writes `bytes` to `path`, replacing any file there. A symbolic link is followed: the file it
-// names is replaced and the link stays. The bytes go to a new file in the same directory,
+// Writes `bytes` to `path`, replacing any file there. Symbolic links are followed by the kernel,
+// under its own rules (fs.protected_symlinks): the file they name is replaced and the links
+// stay; a dangling link gets its file. An existing file the user may not write is refused, as
+// by the shell's `>`. The bytes go to a new file in the same directory,
 // created private and given the old report's mode (never setuid or setgid) and, where
 // permitted, its owner and group before anything is written; it is flushed to disk and renamed
 // over the target, and the directory is flushed too, so the new name survives a power cut. A
@@ -30,3 +33,12 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
 // file-size limit makes the write fail with an error instead of killing the process.
 // For a program's start-up; the handlers touch nothing but that one file.
 void InstallWriteSignalHandlers();
+
+// The descriptor that `path` names by its form: /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N,
+// /proc/self/fd/N, /proc/thread-self/fd/N or /proc/PID/fd/N with this process's PID. Such a path
+// is written through the descriptor as the shell opened it (appending, into a pipe), never by
+// replacing the file behind it.
+std::optional<int> DescriptorNamedBy(const std::string& path);
+
+// Writes all of `bytes` to the open descriptor `fd`; throws ReportWriteError naming `path`.
+void WriteToDescriptor(int fd, std::string_view bytes, const std::string& path);

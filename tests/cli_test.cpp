@@ -392,6 +392,64 @@ TEST_F(CliTest, AFileSizeLimitGivesStatusThreeAndKeepsTheOldReport) {
   EXPECT_EQ(toStdout.status, 3);
 }
 
+// A path naming one of the process's descriptors is written through it as the shell opened it:
+// appending to a log, into a pipe; nothing is renamed over the file behind it.
+TEST_F(CliTest, WritesADescriptorPathThroughTheDescriptor) {
+  for (const char* path : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    const std::string log = dir.Write("log.txt", "earlier\n");
+    const Outcome appended = RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", path}, "C",
+                                    [&] { ::dup2(::open(log.c_str(), O_WRONLY | O_APPEND), 1); });
+    EXPECT_EQ(appended.status, 0) << path << appended.err;
+    EXPECT_EQ(ReadAll(log), "earlier\n" + expected) << path;
+
+    const Outcome piped = RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", path}, "C", {},
+                                 {"bash", "-c", "set -o pipefail; \"$0\" \"$@\" | cat"});
+    EXPECT_EQ(piped.status, 0) << path << piped.err;
+    EXPECT_EQ(piped.out, expected) << path;
+  }
+  const Outcome closed = RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "/dev/fd/9"});
+  EXPECT_EQ(closed.status, 3);
+  EXPECT_THAT(closed.err, StartsWith("odecet-cli: Výsledný soubor „/dev/fd/9“ nelze zapsat"));
+}
+
+// Every action fails when its output cannot be written, as GNU tools do.
+TEST_F(CliTest, AFullStandardOutputExitsWithThree) {
+  const auto full = [] { ::dup2(::open("/dev/full", O_WRONLY), 1); };
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"},
+        {"--version"},
+        {"-d,", "k1.txt", "k2.txt"},
+        {"-d,", "k1.txt", "k2.txt", "-o", "/dev/stdout"}}) {
+    const Outcome outcome = RunCli(dir, arguments, "C", full);
+    EXPECT_EQ(outcome.status, 3) << arguments[0];
+    EXPECT_THAT(outcome.err, StartsWith("odecet-cli: ")) << arguments[0];
+    EXPECT_THAT(outcome.err, HasSubstr("nelze zapsat")) << arguments[0];
+  }
+  // A closed standard output loses nothing when nothing goes to it.
+  const Outcome closed =
+      RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "r"}, "C", [] { ::close(1); });
+  EXPECT_EQ(closed.status, 0) << closed.err;
+}
+
+// The kernel follows a link to the report, so its rules (fs.protected_symlinks) apply: the
+// program reads no link itself but the one /proc gives for the file the kernel opened.
+TEST_F(CliTest, LeavesFollowingLinksToTheKernel) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "strace is missing";
+  dir.Write("r.txt", "old");
+  std::filesystem::create_symlink("r.txt", dir.path() + "/link");
+  const std::string trace = dir.path() + "/.trace";
+  const Outcome outcome =
+      RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "link"}, "C",
+             [] { ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); },
+             {"strace", "-qq", "-e", "trace=readlink,readlinkat,open,openat", "-o", trace});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), expected);
+  const std::string calls = ReadAll(trace);
+  EXPECT_THAT(calls, HasSubstr("\"link\", O_RDONLY|O_CLOEXEC|O_PATH)"));
+  EXPECT_THAT(calls, ::testing::Not(::testing::ContainsRegex("readlink(at)?\\([^\n]*\"link\"")));
+}
+
 // The new name must survive a power cut: the directory is flushed after the rename.
 TEST_F(CliTest, FlushesTheDirectoryAfterTheRename) {
   if (std::system("strace -V >/dev/null 2>&1") != 0)

@@ -10,8 +10,12 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
 
 #include "spectrum/errors.h"
+#include "spectrum/system_error_text.h"
 #include "test_files.h"
 
 namespace {
@@ -117,6 +121,110 @@ TEST_P(ReplacingWrite, ReplacesTheFileALinkNamesAndKeepsTheLink) {
   std::filesystem::create_symlink("loop-a", dir.path() + "/loop-b");
   EXPECT_THAT(ErrorOf(dir.path() + "/loop-a"), HasSubstr("loop-a"));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/loop-a"));
+}
+
+// Runs `body` in a child process as user `uid` (65534, nobody, or 0); its exit status.
+int ExitStatusAs(uid_t uid, const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(::setgid(uid) == 0 && ::setuid(uid) == 0 ? body() : 125);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A report the writer may not write is refused, as by the shell's `>`; root may write anything.
+TEST_P(ReplacingWrite, RefusesAReportTheUserMayNotWrite) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "switching users needs root";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  struct Case {
+    uid_t writer;
+    bool written;
+  };
+  for (const Case& c : {Case{65534, false}, Case{0, true}}) {
+    const std::string path = dir.Write("report.txt", "old");
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const int status = ExitStatusAs(c.writer, [&] {
+      const std::string error = ErrorOf(path);
+      return error == "(no error)"                                      ? 0
+             : error.find(SystemErrorText(EACCES)) != std::string::npos ? 1
+                                                                        : 2;
+    });
+    EXPECT_EQ(status, c.written ? 0 : 1) << "writer " << c.writer;
+    EXPECT_EQ(ReadAll(path), c.written ? "new" : "old");
+    EXPECT_EQ(ModeOf(path), 0444u);
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+  }
+}
+
+// Turns fs.protected_symlinks on for a test where the kernel lets us, and back as it was.
+class ProtectedSymlinks {
+ public:
+  ProtectedSymlinks() {
+    std::ifstream("/proc/sys/fs/protected_symlinks") >> old_;
+    if (old_ == 0 && (std::ofstream(kPath) << 1))
+      restore_ = true;
+  }
+  ~ProtectedSymlinks() {
+    if (restore_)
+      std::ofstream(kPath) << old_;
+  }
+  ProtectedSymlinks(const ProtectedSymlinks&) = delete;
+  ProtectedSymlinks& operator=(const ProtectedSymlinks&) = delete;
+  bool on() const { return restore_ || old_ != 0; }
+
+ private:
+  static constexpr const char* kPath = "/proc/sys/fs/protected_symlinks";
+  int old_ = 0;
+  bool restore_ = false;
+};
+
+// Another user's link in a shared sticky directory (a /tmp of its own): root must not follow
+// it to a file that user could not write, exactly as the kernel refuses for a plain open.
+TEST_P(ReplacingWrite, LeavesAnotherUsersLinkInAStickyDirectoryAlone) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "another user's link needs root";
+  const ProtectedSymlinks protection;
+  if (!protection.on())
+    GTEST_SKIP() << "fs.protected_symlinks is off and cannot be turned on";
+  const std::string victim = dir.Write("victim.txt", "root's own");
+  const std::string shared = dir.path() + "/shared";
+  ASSERT_EQ(::mkdir(shared.c_str(), 01777), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  for (const std::string& target : {victim, dir.path() + "/new.txt"}) {  // existing or dangling
+    const std::string link = shared + "/report.txt";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    EXPECT_THAT(ErrorOf(link), HasSubstr(SystemErrorText(EACCES))) << target;
+    EXPECT_EQ(ReadAll(victim), "root's own");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/new.txt"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+  }
+}
+
+TEST(DescriptorNamedBy, KnowsTheDescriptorsByTheirNames) {
+  const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/7";
+  const std::pair<std::string, std::optional<int>> cases[] = {
+      {"/dev/stdin", 0},
+      {"/dev/stdout", 1},
+      {"/dev/stderr", 2},
+      {"/dev/fd/12", 12},
+      {"/proc/self/fd/3", 3},
+      {"/proc/thread-self/fd/4", 4},
+      {own, 7},
+      {"/dev/fd/", std::nullopt},
+      {"/dev/fd/1x", std::nullopt},
+      {"/dev/fd/-1", std::nullopt},
+      {"/dev/fd/+1", std::nullopt},
+      {"/proc/1/fd/1", std::nullopt},
+      {"stdout", std::nullopt},
+      {"/dev/stdout.txt", std::nullopt},
+      {"/dev/fd/99999999999", std::nullopt}};
+  for (const auto& [path, fd] : cases)
+    EXPECT_EQ(DescriptorNamedBy(path), fd) << path;
 }
 
 TEST_P(ReplacingWrite, KeepsOwnerAndGroupButNeverSetuidOrSetgid) {
