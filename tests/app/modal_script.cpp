@@ -6,8 +6,10 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <utility>
 
 ModalScript::ModalScript() {
   QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
@@ -27,7 +29,9 @@ void ModalScript::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
   if (pending_)
     return;
-  if (modal == nullptr) {
+  // The window an answer is still typing into is being answered, however long that takes on a
+  // busy machine.
+  if (modal == nullptr || modal == answering_) {
     unanswered_.invalidate();
     return;
   }
@@ -57,7 +61,9 @@ void ModalScript::Poll() {
       modal,
       [this, answer = std::move(answer), modal] {
         pending_ = false;
+        QPointer<QWidget> outer = std::exchange(answering_, modal);
         answer(modal);
+        answering_ = outer;
       },
       Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -41,4 +42,5 @@ class ModalScript {
   QTimer timer_;
   QElapsedTimer unanswered_;
   bool pending_ = false;
+  QPointer<QWidget> answering_;  // the window whose answer is running
 };
