@@ -7,12 +7,15 @@
 
 // What the user asked of odecet-cli.
 struct CommandLine {
-  enum class Action { kRun, kHelp, kVersion };
+  enum class Action { kRun, kHelp, kVersion, kKk };
   Action action = Action::kRun;
   std::string step1;                     // 4 ribs; "-" is standard input
   std::string step2;                     // 3 ribs
   std::optional<std::string> report;     // standard output when absent or "-"
   std::optional<char> decimalSeparator;  // the system's when absent
+  // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
+  std::vector<std::string> kkFiles;
+  std::optional<double> kkLimit;
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -25,7 +28,8 @@ class UsageError : public std::runtime_error {
 // file names in any order, combined short options (-hV), -oFILE and -o FILE, --output=FILE and
 // --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
 // with '-'. Throws UsageError for an unknown or ambiguous option, a missing value, an option
-// given twice, the wrong number of step files, or "-" for both.
+// given twice, the wrong number of step files, or "-" for both; with --kk, for no file, "-" twice,
+// -o, or a limit that is not a positive number.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage line, and the help that --help prints after it; both use the same placeholders.
