@@ -3,6 +3,7 @@
 #include <Eigen/Dense>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 #include <string>
 
@@ -34,36 +35,89 @@ void CheckPoints(std::span<const SpectrumPoint> points) {
     ThrowUntestable("všechny body mají týž kmitočet.");
 }
 
-// Least squares by Householder QR, in place on a column-major matrix and its right-hand side.
-// Eigen's HouseholderQR does the same arithmetic, but for these tall, narrow matrices (122 × 19
-// for a 61-point spectrum), solved up to 50 times a spectrum, its general kernels spend more
-// time dispatching than computing; one dot product and one update per column pair is twice as
-// fast.
-void SolveLeastSquares(Eigen::Ref<Eigen::MatrixXd> a, Eigen::Ref<Eigen::VectorXd> b,
-                       Eigen::Ref<Eigen::VectorXd> x) {
-  const Eigen::Index rows = a.rows();
-  const Eigen::Index cols = a.cols();
-  for (Eigen::Index j = 0; j < cols; ++j) {
-    auto v = a.col(j).tail(rows - j);
-    const double norm = v.norm();
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__gnu_linux__)
+// Wider vectors (AVX2, FMA) where the processor has them, chosen once as the program loads; the
+// package itself is built for every x86-64.
+#define ODECET_WIDEST_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define ODECET_WIDEST_VECTORS
+#endif
+
+// Σ u[i]·w[i] as four independent sums over the quarters of the range, so that the adds of
+// one do not wait on those of another.
+ODECET_WIDEST_VECTORS
+double Dot(const double* u, const double* w, std::ptrdiff_t length) {
+  const std::ptrdiff_t quarter = length / 4;
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+#pragma omp simd reduction(+ : s0, s1, s2, s3)
+  for (std::ptrdiff_t i = 0; i < quarter; ++i) {
+    s0 += u[i] * w[i];
+    s1 += u[quarter + i] * w[quarter + i];
+    s2 += u[2 * quarter + i] * w[2 * quarter + i];
+    s3 += u[3 * quarter + i] * w[3 * quarter + i];
+  }
+  for (std::ptrdiff_t i = 4 * quarter; i < length; ++i)
+    s0 += u[i] * w[i];
+  return (s0 + s1) + (s2 + s3);
+}
+
+// Least squares by Householder QR, in place on a column-major matrix of `rows` rows: columns
+// 0..cols-1 are the unknowns' and column `cols` the right-hand side; three more columns after
+// it must be there and hold zeros (they stay zero). The solution goes to `x`.
+//
+// The arithmetic of Eigen's HouseholderQR, written as plain loops: for these tall, narrow
+// matrices (122 × 19 for a 61-point spectrum), solved up to 50 times a spectrum, Eigen's
+// general kernels spend more time dispatching than computing. Here each reflection goes to
+// four columns at once (the zero columns make up the last four), and the compiler uses the
+// widest vectors of the machine.
+ODECET_WIDEST_VECTORS
+void SolveLeastSquares(double* a, std::ptrdiff_t rows, std::ptrdiff_t cols, double* x) {
+  for (std::ptrdiff_t j = 0; j < cols; ++j) {
+    double* v = a + j * rows + j;
+    const std::ptrdiff_t length = rows - j;
+    const double squaredNorm = Dot(v, v, length);
+    if (squaredNorm == 0.0)
+      continue;  // a zero column: nothing to reflect, and its pivot stays 0
+    const double norm = std::sqrt(squaredNorm);
     const double diagonal = v[0] > 0.0 ? -norm : norm;
+    // |v − diagonal·e1|² = 2‖v‖² − 2·diagonal·v[0], both terms of one sign
+    const double scale = 1.0 / (squaredNorm - diagonal * v[0]);
     v[0] -= diagonal;
-    const double length = v.squaredNorm();
-    if (length > 0.0) {
-      const double scale = 2.0 / length;
-      for (Eigen::Index k = j + 1; k < cols; ++k) {
-        auto column = a.col(k).tail(rows - j);
-        column -= (scale * v.dot(column)) * v;
+    for (std::ptrdiff_t k = j + 1; k <= cols; k += 4) {
+      double* c0 = a + k * rows + j;
+      double* c1 = c0 + rows;
+      double* c2 = c1 + rows;
+      double* c3 = c2 + rows;
+      double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+#pragma omp simd reduction(+ : s0, s1, s2, s3)
+      for (std::ptrdiff_t i = 0; i < length; ++i) {
+        s0 += v[i] * c0[i];
+        s1 += v[i] * c1[i];
+        s2 += v[i] * c2[i];
+        s3 += v[i] * c3[i];
       }
-      auto rest = b.tail(rows - j);
-      rest -= (scale * v.dot(rest)) * v;
+      s0 *= scale;
+      s1 *= scale;
+      s2 *= scale;
+      s3 *= scale;
+#pragma omp simd
+      for (std::ptrdiff_t i = 0; i < length; ++i) {
+        c0[i] -= s0 * v[i];
+        c1[i] -= s1 * v[i];
+        c2[i] -= s2 * v[i];
+        c3[i] -= s3 * v[i];
+      }
     }
     v[0] = diagonal;
   }
   // Back substitution; a column that depends exactly on the ones before gets 0.
-  for (Eigen::Index j = cols - 1; j >= 0; --j) {
-    const double sum = b[j] - a.row(j).segment(j + 1, cols - j - 1).dot(x.tail(cols - j - 1));
-    x[j] = a(j, j) != 0.0 ? sum / a(j, j) : 0.0;
+  const double* b = a + cols * rows;
+  for (std::ptrdiff_t j = cols - 1; j >= 0; --j) {
+    double sum = b[j];
+    for (std::ptrdiff_t k = j + 1; k < cols; ++k)
+      sum -= a[k * rows + j] * x[k];
+    const double pivot = a[j * rows + j];
+    x[j] = pivot != 0.0 ? sum / pivot : 0.0;
   }
 }
 
@@ -91,8 +145,7 @@ class RcFit {
         omega_(n_),
         weight_(n_),
         target_(2 * n_),
-        design_(2 * n_, MaxElements() + 2),
-        right_(2 * n_),
+        design_(Eigen::MatrixXd::Zero(2 * n_, MaxElements() + 6)),
         coefficients_(MaxElements() + 2) {
     double fMin = points[0].f;
     double fMax = points[0].f;
@@ -131,8 +184,8 @@ class RcFit {
     }
     a.col(m + 1).head(n_).setZero();
     a.col(m + 1).tail(n_) = omega_.cwiseProduct(weight_);
-    right_ = target_;
-    SolveLeastSquares(a, right_, coefficients_.head(m + 2));
+    design_.col(m + 2) = target_;
+    SolveLeastSquares(design_.data(), design_.rows(), m + 2, coefficients_.data());
   }
 
   double Coefficient(int k) const { return coefficients_[k]; }
@@ -147,9 +200,9 @@ class RcFit {
   Eigen::VectorXd target_;
   double tauMin_ = 0.0;
   double tauMax_ = 0.0;
-  // Sized once for the largest M; each fit uses its left columns.
+  // Sized once for the largest M: each fit uses its left M + 2 columns and the target after
+  // them; the solver needs three zero columns beyond.
   Eigen::MatrixXd design_;
-  Eigen::VectorXd right_;
   Eigen::VectorXd coefficients_;
   Eigen::VectorXd taus_;
 };
