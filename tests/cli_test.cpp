@@ -394,6 +394,7 @@ TEST(CliKramersKronig, PrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
   TempDir dir;
   dir.Write("old.txt", ReadAll(ODECET_TEST_DATA "/semi-infinite-warburg.txt"));
   dir.Write("new.txt", ReadAll(ODECET_EXAMPLES "/point/4-zebra.txt"));
+  dir.Write("drift.txt", ReadAll(ODECET_TEST_DATA "/drifting-cell.txt"));
   dir.Write("comma.txt", ReadAll(ODECET_EXAMPLES "/comma/3-zebra.txt"));
   dir.Write("resistor.txt", "3\n1000 47 0\n100 47 0\n10 47 0\n");
   dir.Write("zero.txt", "2\n0 47 0\n10 47 0\n");
@@ -403,6 +404,7 @@ TEST(CliKramersKronig, PrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
   const std::vector<KkCase> cases = {
       {{"--kk", "-d.", "new.txt"}, 0, "new\\.txt" + passes, ""},
       {{"--kk", "-d.", "new.txt", "old.txt"}, 1, "new\\.txt" + passes + kSuspectLine, ""},
+      {{"--kk", "-d.", "drift.txt"}, 1, "drift\\.txt\t[0-9]+\t.*\tpodezřelé\n", ""},
       {{"--kk", "--kk-limit=2", "-d.", "old.txt"}, 0, "old\\.txt\t17\t.*\tv pořádku\n", ""},
       {{"--kk", "--kk-limit=1,5", "-d,", "comma.txt"},
        0,
