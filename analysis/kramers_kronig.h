@@ -41,6 +41,8 @@ class KramersKronigError : public OdecetError {
 };
 
 // Runs the test. Points may come in any order of frequency. Throws KramersKronigError for fewer
-// than two points, a frequency that is not above zero, a value that is not finite, or Z = 0.
+// than two points, a frequency that is not above zero, a value that is not finite, Z = 0, or
+// one frequency for all points. A spectrum of few points gets at most 2n − 2 RC elements, as
+// many as its 2n numbers can determine with R0 and L.
 KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points,
                                        double limitPercent = kKramersKronigLimitPercent);
