@@ -2,10 +2,15 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
-const char* const kUsage = "Použití: odecet-cli [VOLBA]... KROK1 KROK2";
+const char* const kUsage =
+    "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
+    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...";
 
 const char* const kHelp =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
@@ -25,11 +30,19 @@ const char* const kHelp =
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
+    "      --kk                           místo odečtu ověří každý SOUBOR (krok, soubor\n"
+    "                                     přístroje nebo tabulku rozdílu) Kramersovou–\n"
+    "                                     Kronigovou zkouškou a vypíše řádek s poli\n"
+    "                                     oddělenými tabulátorem: soubor, M, µ, pseudo χ²,\n"
+    "                                     největší |odchylka| Re a Im v %, verdikt\n"
+    "                                     „v pořádku“ nebo „podezřelé“\n"
+    "      --kk-limit=MEZ                 největší přípustná odchylka v % |Z| (výchozí 1)\n"
     "  -h, --help                         vypíše tuto nápovědu a skončí\n"
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
     "Návratový kód: 0 tabulka zapsána, 1 spektra se neshodují, 2 soubor kroku nelze\n"
-    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití.\n";
+    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití. S --kk: 0 všechny\n"
+    "soubory v pořádku, 1 některý podezřelý, 2 některý nelze přečíst nebo ověřit.\n";
 
 namespace {
 
@@ -57,7 +70,22 @@ double ParseTolerance(const std::string& text) {
                    QuoteForMessage(text) + "“");
 }
 
+// Either separator: a limit is typed by hand, whatever the files use.
+double ParseKkLimit(const std::string& text) {
+  double value = 0.0;
+  if ((TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value)) &&
+      std::isfinite(value) && value > 0.0)
+    return value;
+  throw UsageError("mez odchylky musí být kladné číslo v procentech, ne „" + QuoteForMessage(text) +
+                   "“");
+}
+
+// Long options without a letter.
+enum : int { kOptionKk = 256, kOptionKkLimit };
+
 const option kLongOptions[] = {
+    {"kk", no_argument, nullptr, kOptionKk},
+    {"kk-limit", required_argument, nullptr, kOptionKkLimit},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -75,6 +103,18 @@ std::string WrittenOption(char* const* argv, int index, int shortOption) {
   return std::string("-") + static_cast<char>(shortOption);
 }
 
+CommandLine KkLine(CommandLine line, const std::vector<std::string>& files) {
+  if (line.report)
+    throw UsageError("volba „-o“ se s volbou „--kk“ nepoužívá: řádky jdou na standardní výstup");
+  if (files.empty())
+    throw UsageError("chybí SOUBOR k ověření");
+  if (std::count(files.begin(), files.end(), "-") > 1)
+    throw UsageError("standardní vstup („-“) lze ověřit jen jednou");
+  line.action = CommandLine::Action::kKk;
+  line.kkFiles = files;
+  return line;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -90,6 +130,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool formatGiven = false;
   bool toleranceGiven = false;
+  bool kk = false;
   optind = 0;  // a fresh scan, also when called again
   opterr = 0;  // the messages are ours, in Czech
   for (;;) {
@@ -121,6 +162,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
           throw UsageError("prázdný název výstupního souboru");
         line.report = optarg;
         break;
+      case kOptionKk:
+        kk = true;
+        break;
+      case kOptionKkLimit:
+        if (line.kkLimit)
+          throw UsageError("mez odchylky je zadána dvakrát");
+        line.kkLimit = ParseKkLimit(optarg);
+        break;
       case 'h':
         line.action = CommandLine::Action::kHelp;
         break;
@@ -145,6 +194,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (line.action != CommandLine::Action::kRun)
     return line;
   const std::vector<std::string> files(argv.begin() + optind, argv.end() - 1);
+  if (kk) {
+    if (formatGiven || toleranceGiven)
+      throw UsageError("volby „-f“ a „-t“ se s volbou „--kk“ nepoužívají");
+    return KkLine(std::move(line), files);
+  }
+  if (line.kkLimit)
+    throw UsageError("volba „--kk-limit“ patří jen k volbě „--kk“");
   if (files.size() < 2)
     throw UsageError(files.empty() ? "chybí soubory KROK1 a KROK2" : "chybí soubor KROK2");
   if (files.size() > 2)

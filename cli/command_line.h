@@ -7,7 +7,7 @@
 
 // What the user asked of odecet-cli.
 struct CommandLine {
-  enum class Action { kRun, kHelp, kVersion };
+  enum class Action { kRun, kHelp, kVersion, kKk };
   enum class Format { kReport, kCsv };  // the fixed-width report, or a table for fitting programs
   Action action = Action::kRun;
   Format format = Format::kReport;
@@ -16,6 +16,9 @@ struct CommandLine {
   std::optional<std::string> report;     // standard output when absent or "-"
   std::optional<char> decimalSeparator;  // the system's when absent
   double tolerance = 0;                  // relative; 0 asks for equal frequencies
+  // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
+  std::vector<std::string> kkFiles;
+  std::optional<double> kkLimit;
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -28,7 +31,8 @@ class UsageError : public std::runtime_error {
 // file names in any order, combined short options (-hV), -oFILE and -o FILE, --output=FILE and
 // --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
 // with '-'. Throws UsageError for an unknown or ambiguous option, a missing or invalid value, an
-// option given twice, the wrong number of step files, or "-" for both.
+// option given twice, the wrong number of step files, or "-" for both; with --kk, for no file,
+// "-" twice, -o, or a limit that is not a positive number.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage line, and the help that --help prints after it; both use the same placeholders.

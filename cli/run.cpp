@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "cli/kk_check.h"
 #include "instruments/spectrum_file.h"
 #include "report/csv_table.h"
 #include "report/difference.h"
@@ -67,6 +68,8 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
 
   const NumericLocale locale = SystemNumericLocale();
   const char separator = line.decimalSeparator.value_or(locale.separator);
+  if (line.action == CommandLine::Action::kKk)
+    return RunKramersKronigCheck(line, separator, out, err);
   StepFile step1;
   StepFile step2;
   try {

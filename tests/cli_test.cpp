@@ -515,3 +515,60 @@ TEST_F(CliTest, InstrumentFilesGiveTheReportOfTheirStepFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+struct KkCase {
+  std::vector<std::string> arguments;
+  int status;
+  std::string out;  // a regular expression over the whole output
+  std::string err;  // a part of the messages; empty: no message
+};
+
+// The sample as it was with a semi-infinite Warburg element, with the figures the reference
+// implementation gives for it.
+const std::string kSuspectLine =
+    "old\\.txt\t17\t0\\.8373\t9\\.868e-04\t1\\.931\t0\\.719\tpodezřelé\n";
+
+TEST(CliKramersKronig, PrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
+  TempDir dir;
+  dir.Write("old.txt", ReadAll(ODECET_TEST_DATA "/semi-infinite-warburg.txt"));
+  dir.Write("new.txt", ReadAll(ODECET_EXAMPLES "/point/4-zebra.txt"));
+  dir.Write("drift.txt", ReadAll(ODECET_TEST_DATA "/drifting-cell.txt"));
+  dir.Write("comma.txt", ReadAll(ODECET_EXAMPLES "/comma/3-zebra.txt"));
+  dir.Write("resistor.txt", "3\n1000 47 0\n100 47 0\n10 47 0\n");
+  dir.Write("zero.txt", "2\n0 47 0\n10 47 0\n");
+  const std::string passes =
+      "\t[0-9]+\t0\\.[0-9]{4}\t[0-9]\\.[0-9]{3}e-[0-9]{2}\t0\\.[0-9]{3}\t"
+      "0\\.[0-9]{3}\tv pořádku\n";
+  const std::vector<KkCase> cases = {
+      {{"--kk", "-d.", "new.txt"}, 0, "new\\.txt" + passes, ""},
+      {{"--kk", "-d.", "new.txt", "old.txt"}, 1, "new\\.txt" + passes + kSuspectLine, ""},
+      {{"--kk", "-d.", "drift.txt"}, 1, "drift\\.txt\t[0-9]+\t.*\tpodezřelé\n", ""},
+      {{"--kk", "--kk-limit=2", "-d.", "old.txt"}, 0, "old\\.txt\t17\t.*\tv pořádku\n", ""},
+      {{"--kk", "--kk-limit=1,5", "-d,", "comma.txt"},
+       0,
+       "comma\\.txt\t[0-9]+\t0,[0-9]{4}\t[0-9],[0-9]{3}e-[0-9]{2}\t0,[0-9]{3}\t0,[0-9]{3}\tv "
+       "pořádku\n",
+       ""},
+      {{"--kk", "-d.", "resistor.txt"}, 0, "resistor\\.txt\t1\t-\t.*\tv pořádku\n", ""},
+      {{"--kk", "-d.", "missing.txt", "old.txt"}, 2, kSuspectLine, "„missing.txt“"},
+      {{"--kk", "-d.", "zero.txt"}, 2, "", "Soubor „zero.txt“: Kramersovu–Kronigovu"},
+      {{"--kk"}, 64, "", "chybí SOUBOR"},
+      {{"--kk", "-o", "x", "old.txt"}, 64, "", "„-o“"},
+      {{"--kk-limit=2", "old.txt", "new.txt"}, 64, "", "„--kk-limit“"},
+      {{"--kk", "--kk-limit=0", "old.txt"}, 64, "", "kladné číslo"},
+  };
+  for (const KkCase& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const Outcome outcome = RunCli(dir, c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
+    if (c.err.empty())
+      EXPECT_EQ(outcome.err, "");
+    else
+      EXPECT_THAT(outcome.err, HasSubstr(c.err));
+  }
+}
+
+}  // namespace
