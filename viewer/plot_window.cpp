@@ -92,7 +92,7 @@ PlotWindow::PlotWindow(QWidget* parent)
 
   auto* listPanel = new QWidget;
   auto* listLayout = new QVBoxLayout(listPanel);
-  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->setContentsMargins(6, 6, 0, 0);
   auto* listLabel = new QLabel(QStringLiteral("&Soubory:"));
   listLabel->setBuddy(fileList_);
   listLayout->addWidget(listLabel);
