@@ -11,7 +11,7 @@ NyquistChart::NyquistChart() : axisRe_(new QValueAxis(this)), axisMinusIm_(new Q
   addAxis(axisRe_, Qt::AlignBottom);
   addAxis(axisMinusIm_, Qt::AlignLeft);
   // The plot area changes with the window and with the width of the axis labels.
-  connect(this, &QChart::plotAreaChanged, this, [this] { ApplyEqualScale(); });
+  connect(this, &QChart::plotAreaChanged, this, [this] { ApplyEqualScale(); }, Qt::QueuedConnection);
 }
 
 void NyquistChart::Show(const std::vector<PlottedSpectrum>& spectra, int) {
