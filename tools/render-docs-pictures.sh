@@ -74,11 +74,5 @@ id=$(window)
 xdotool windowsize "$id" 1278 772
 xdotool windowmove "$id" 1 20
 sleep 1
-# A tooltip as a user sees it, over a point of the three-rib semicircle (where the layout puts
-# it at this size; a miss only leaves the tooltip out).
-xdotool mousemove 725 343
-sleep 0.3
-xdotool mousemove 726 344
-sleep 1.5
 import -window root "$root/docs/graf-okno.png"
 echo "render-docs-pictures: docs/graf-export.png, docs/graf-okno.png (${files[*]})"

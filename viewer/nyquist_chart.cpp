@@ -10,8 +10,10 @@ NyquistChart::NyquistChart() : axisRe_(new QValueAxis(this)), axisMinusIm_(new Q
   PrepareAxis(axisMinusIm_, QStringLiteral("−Im Z (Ω)"));
   addAxis(axisRe_, Qt::AlignBottom);
   addAxis(axisMinusIm_, Qt::AlignLeft);
-  // The plot area changes with the window and with the width of the axis labels.
-  connect(this, &QChart::plotAreaChanged, this, [this] { ApplyEqualScale(); }, Qt::QueuedConnection);
+  // The plot area changes with the window and with the width of the axis labels; queued, so
+  // the scale is set once the layout is done rather than in the middle of it.
+  connect(
+      this, &QChart::plotAreaChanged, this, [this] { ApplyEqualScale(); }, Qt::QueuedConnection);
 }
 
 void NyquistChart::Show(const std::vector<PlottedSpectrum>& spectra, int) {
