@@ -200,6 +200,17 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
             QStringLiteral("odecet-graf: ") + LoadMessage(missing) + '\n');
   std::free(text);
   EXPECT_FALSE(QFile::exists(picture));
+
+  // A picture that cannot be written is named with the reason.
+  const QString nowhere = QString::fromStdString(dir.path() + "/chybi/obe.png");
+  err = open_memstream(&text, &length);
+  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err),
+            kViewerPictureNotWritten);
+  std::fclose(err);
+  EXPECT_TRUE(QString::fromUtf8(text, static_cast<qsizetype>(length))
+                  .startsWith(QStringLiteral("odecet-graf: Obrázek „") + nowhere +
+                              QStringLiteral("“ nelze zapsat: ")));
+  std::free(text);
 }
 
 TEST(ViewerCommandLine, ReadsExportAndSizeAndRejectsTheRest) {
