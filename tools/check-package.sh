@@ -17,9 +17,9 @@ if echo "$findings" | grep -qE '^[EW]: '; then
 fi
 
 echo "== desktop-file-validate"
-desktop-file-validate "$tree/usr/share/applications/odecet.desktop"
+desktop-file-validate "$tree"/usr/share/applications/*.desktop
 
 echo "== appstreamcli validate"
-appstreamcli validate --no-net "$tree/usr/share/metainfo/cz.odecet.odecet.metainfo.xml"
+appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml
 appstreamcli validate-tree --no-net "$tree"
 echo "package checks: 3 passed, 0 failed"

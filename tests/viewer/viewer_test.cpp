@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolTip>
+#include <QUrl>
+#include <QValueAxis>
+#include <QXYSeries>
+#include <cstdio>
+#include <memory>
+
+#include "instruments/spectrum_file.h"
+#include "modal_script.h"
+#include "test_files.h"
+#include "viewer/command_line.h"
+#include "viewer/export_command.h"
+#include "viewer/nyquist_chart.h"
+#include "viewer/plot_view.h"
+#include "viewer/plot_window.h"
+
+namespace {
+
+QString Example(const char* name) {
+  return QStringLiteral(ODECET_EXAMPLES "/comma/") + QString::fromLatin1(name);
+}
+
+// The message the core gives for a file, as every program shows it.
+QString LoadMessage(const QString& path) {
+  try {
+    LoadSpectrum(path.toStdString(), ',', SpectrumSources::kAlsoReports);
+  } catch (const std::exception& error) {
+    return QString::fromUtf8(error.what());
+  }
+  return {};
+}
+
+// Ohms per pixel along each axis of the Nyquist plot.
+std::pair<double, double> NyquistScales(PlotWindow& window) {
+  auto* chart = static_cast<NyquistChart*>(window.view(PlotWindow::kNyquist)->spectrumChart());
+  const QRectF area = chart->plotArea();
+  return {(chart->axisRe()->max() - chart->axisRe()->min()) / area.width(),
+          (chart->axisMinusIm()->max() - chart->axisMinusIm()->min()) / area.height()};
+}
+
+// Checks that `path` holds a whole picture of its kind.
+void ExpectPicture(const QString& path, QSize size) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+  const QByteArray bytes = file.readAll();
+  ASSERT_FALSE(bytes.isEmpty());
+  if (path.endsWith(QLatin1String(".svg"))) {
+    QSvgRenderer svg(bytes);
+    EXPECT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBox().size(), size);
+  } else if (path.endsWith(QLatin1String(".png"))) {
+    EXPECT_EQ(QImage::fromData(bytes, "PNG").size(), size);
+  } else {
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+  }
+}
+
+class PlotWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<PlotWindow>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  void TearDown() override {
+    EXPECT_TRUE(script.done()) << "a scripted answer was never asked for";
+    window.reset();
+  }
+  QString Path(const char* name) const { return QString::fromStdString(dir.path() + "/" + name); }
+
+  TempDir dir;
+  ModalScript script;
+  std::unique_ptr<PlotWindow> window;
+};
+
+TEST_F(PlotWindowTest, ShowsEachFileAsASeriesAndExportsEveryKind) {
+  const std::string small = dir.Write("maly.txt", "3\n1000 10 -5\n100 20 -10\n10 30 -5\n");
+  window->OpenFiles(
+      {Example("4-zebra.txt"), Example("3-zebra.txt"), QString::fromStdString(small)});
+  QTest::qWait(50);  // the plot area settles with the axis labels
+
+  ASSERT_EQ(window->fileList()->count(), 3);
+  const auto seriesOf = [&](PlotWindow::Tab tab) {
+    return window->view(tab)->spectrumChart()->series();
+  };
+  ASSERT_EQ(seriesOf(PlotWindow::kNyquist).size(), 3);
+  EXPECT_EQ(static_cast<QXYSeries*>(seriesOf(PlotWindow::kNyquist)[0])->count(), 61);
+  EXPECT_EQ(static_cast<QXYSeries*>(seriesOf(PlotWindow::kNyquist)[2])->count(), 3);
+  EXPECT_EQ(seriesOf(PlotWindow::kBode).size(), 6);  // |Z| and phase of each
+  EXPECT_NE(window->spectra()[0].colour, window->spectra()[1].colour);
+  const auto [ohmsPerPixelX, ohmsPerPixelY] = NyquistScales(*window);
+  EXPECT_NEAR(ohmsPerPixelX / ohmsPerPixelY, 1.0, 1e-6) << "a semicircle must look round";
+
+  window->fileList()->item(1)->setCheckState(Qt::Unchecked);
+  ASSERT_EQ(seriesOf(PlotWindow::kNyquist).size(), 2);
+  EXPECT_EQ(seriesOf(PlotWindow::kNyquist)[1]->name(), QStringLiteral("maly.txt"));
+
+  const std::pair<PlotWindow::Tab, const char*> exports[] = {
+      {PlotWindow::kNyquist, "nyquist.svg"},
+      {PlotWindow::kBode, "bode.png"},
+      {PlotWindow::kKramersKronig, "kk.pdf"}};
+  for (const auto& [tab, name] : exports) {
+    window->tabs()->setCurrentIndex(tab);
+    QTest::qWait(20);
+    window->ExportShownTab(Path(name));
+    ExpectPicture(Path(name), window->view(tab)->spectrumChart()->size().toSize());
+  }
+}
+
+TEST_F(PlotWindowTest, UnreadableFileIsReportedInABoxAndTheOthersStay) {
+  const QString missing = Path("chybi.txt");
+  script.Then(script.PressOk());
+  window->OpenFiles({Example("4-zebra.txt"), missing});
+  QTRY_VERIFY(script.done());
+  ASSERT_EQ(script.boxTexts.size(), 2);
+  EXPECT_EQ(script.boxTexts[0], LoadMessage(missing));
+  ASSERT_EQ(window->fileList()->count(), 1);
+  EXPECT_EQ(window->fileList()->item(0)->text(), QStringLiteral("4-zebra.txt"));
+  EXPECT_EQ(window->view(PlotWindow::kNyquist)->spectrumChart()->series().size(), 1);
+}
+
+TEST_F(PlotWindowTest, FilesDroppedOnTheWindowAreOpened) {
+  QMimeData data;
+  data.setUrls(
+      {QUrl::fromLocalFile(Example("4-zebra.txt")), QUrl::fromLocalFile(Example("3-zebra.txt"))});
+  const QPoint at = window->rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &drop);
+  EXPECT_EQ(window->fileList()->count(), 2);
+}
+
+TEST_F(PlotWindowTest, WheelZoomKeepsTheScaleEqualAndDoubleClickFitsAgain) {
+  window->OpenFiles({Example("4-zebra.txt")});
+  QTest::qWait(50);
+  PlotView* view = window->view(PlotWindow::kNyquist);
+  auto* chart = static_cast<NyquistChart*>(view->spectrumChart());
+  const double fitted = chart->axisRe()->max() - chart->axisRe()->min();
+
+  const QPoint centre = view->mapFromScene(chart->mapToScene(chart->plotArea().center()));
+  QWheelEvent wheel(centre, view->mapToGlobal(centre), {}, QPoint(0, 240), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view->viewport(), &wheel);
+  EXPECT_LT(chart->axisRe()->max() - chart->axisRe()->min(), fitted * 0.7);
+  const auto [x, y] = NyquistScales(*window);
+  EXPECT_NEAR(x / y, 1.0, 1e-6);
+
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+  EXPECT_DOUBLE_EQ(chart->axisRe()->max() - chart->axisRe()->min(), fitted);
+}
+
+TEST_F(PlotWindowTest, HoveringOverAPointShowsItsFrequencyAndValues) {
+  window->OpenFiles({Example("4-zebra.txt")});
+  QTest::qWait(50);
+  PlotView* view = window->view(PlotWindow::kNyquist);
+  SpectrumChart* chart = view->spectrumChart();
+  auto* series = static_cast<QXYSeries*>(chart->series().first());
+  const QPointF tenth = series->at(10);  // 10 kHz
+  const QPoint at = view->mapFromScene(chart->mapToScene(chart->mapToPosition(tenth, series)));
+  QTest::mouseMove(view->viewport(), at - QPoint(30, 30));
+  QTest::mouseMove(view->viewport(), at);
+  QTRY_VERIFY(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("4-zebra.txt, bod 11\nf = 10000 Hz\nRe Z = 12,74 Ω\n"
+                                             "−Im Z = 1,556 Ω\n|Z| = 12,84 Ω\n−φ = 6,96°"));
+}
+
+// odecet-graf --export: both plots side by side, nothing written when a file cannot be read.
+TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
+  TempDir dir;
+  for (const char* name : {"obe.svg", "obe.png", "obe.pdf"}) {
+    const QString picture = QString::fromStdString(dir.path() + "/" + name);
+    EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), Example("3-zebra.txt")}, picture,
+                               QSize(900, 400), stderr),
+              kViewerDone);
+    ExpectPicture(picture, QSize(900, 400));
+  }
+
+  const QString missing = QString::fromStdString(dir.path() + "/chybi.txt");
+  const QString picture = QString::fromStdString(dir.path() + "/nic.png");
+  char* text = nullptr;
+  std::size_t length = 0;
+  std::FILE* err = open_memstream(&text, &length);
+  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), missing}, picture, QSize(900, 400), err),
+            kViewerBadFile);
+  std::fclose(err);
+  EXPECT_EQ(QString::fromUtf8(text, static_cast<qsizetype>(length)),
+            QStringLiteral("odecet-graf: ") + LoadMessage(missing) + '\n');
+  std::free(text);
+  EXPECT_FALSE(QFile::exists(picture));
+
+  // A picture that cannot be written is named with the reason.
+  const QString nowhere = QString::fromStdString(dir.path() + "/chybi/obe.png");
+  err = open_memstream(&text, &length);
+  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err),
+            kViewerPictureNotWritten);
+  std::fclose(err);
+  EXPECT_TRUE(QString::fromUtf8(text, static_cast<qsizetype>(length))
+                  .startsWith(QStringLiteral("odecet-graf: Obrázek „") + nowhere +
+                              QStringLiteral("“ nelze zapsat: ")));
+  std::free(text);
+}
+
+TEST(ViewerCommandLine, ReadsExportAndSizeAndRejectsTheRest) {
+  const ViewerCommandLine line = ParseViewerCommandLine({"--export=a.PDF", "--size=800x600", "x"});
+  EXPECT_EQ(line.action, ViewerCommandLine::Action::kExport);
+  EXPECT_EQ(line.picture, QStringLiteral("a.PDF"));
+  EXPECT_EQ(line.size, QSize(800, 600));
+  EXPECT_EQ(ParseViewerCommandLine({"--", "-soubor"}).files, QStringList{"-soubor"});
+
+  const std::vector<std::vector<std::string>> wrong = {{"--export=a.jpg", "x"},
+                                                       {"--export=a.png"},
+                                                       {"--size=800x600", "x"},
+                                                       {"--export=a.png", "--size=800", "x"},
+                                                       {"--export=a.png", "--size=8x600", "x"},
+                                                       {"--export=a.png", "--size=800x600x", "x"},
+                                                       {"--bez-okna"}};
+  for (const auto& arguments : wrong)
+    EXPECT_THROW(ParseViewerCommandLine(arguments), ViewerUsageError) << arguments[0];
+}
+
+}  // namespace

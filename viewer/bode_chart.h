@@ -1,0 +1,28 @@
+#pragma once
+
+#include "viewer/chart_axes.h"
+#include "viewer/spectrum_chart.h"
+
+class QLogValueAxis;
+class QValueAxis;
+
+// |Z| (logarithmic, solid lines, left axis) and −φ (dashed, right axis) against the frequency
+// on a logarithmic axis.
+class BodeChart : public SpectrumChart {
+ public:
+  BodeChart();
+  void Show(const std::vector<PlottedSpectrum>& spectra, int selected) override;
+  void FitAxes() override;
+
+  QLogValueAxis* axisFrequency() const { return axisFrequency_; }
+  QLogValueAxis* axisModulus() const { return axisModulus_; }
+  QValueAxis* axisPhase() const { return axisPhase_; }
+
+ private:
+  QLogValueAxis* axisFrequency_;
+  QLogValueAxis* axisModulus_;
+  QValueAxis* axisPhase_;
+  Extent frequency_;
+  Extent modulus_;
+  Extent phase_;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QChartView>
+
+class SpectrumChart;
+
+// Shows one chart: the mouse wheel zooms around the cursor, a dragged rectangle zooms into it
+// (the right button zooms out), a double click fits the axes to the series again.
+class PlotView : public QChartView {
+ public:
+  explicit PlotView(SpectrumChart* chart, QWidget* parent = nullptr);
+  SpectrumChart* spectrumChart() const { return chart_; }
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  SpectrumChart* chart_;
+};

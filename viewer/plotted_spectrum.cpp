@@ -1,0 +1,28 @@
+#include "viewer/plotted_spectrum.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <array>
+
+#include "instruments/spectrum_file.h"
+#include "spectrum/decimal_separator.h"
+
+PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour) {
+  const LoadedSpectrum loaded =
+      LoadSpectrum(QFile::encodeName(path).toStdString(), SystemDecimalSeparator(),
+                   SpectrumSources::kAlsoReports);
+  PlottedSpectrum spectrum;
+  spectrum.path = path;
+  spectrum.name = QFileInfo(path).fileName();
+  spectrum.points = loaded.file.points;
+  spectrum.colour = colour;
+  return spectrum;
+}
+
+QColor SeriesColour(int n) {
+  // The "Tableau 10" palette, in an order whose first colours differ most.
+  static constexpr std::array<QRgb, 10> kPalette = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e,
+                                                    0x9467bd, 0x8c564b, 0xe377c2, 0x17becf,
+                                                    0xbcbd22, 0x7f7f7f};
+  return QColor(kPalette[static_cast<std::size_t>(n) % kPalette.size()]);
+}

@@ -1,0 +1,66 @@
+#include "viewer/spectrum_chart.h"
+
+#include <QCursor>
+#include <QLineSeries>
+#include <QPen>
+#include <QToolTip>
+#include <cmath>
+#include <numbers>
+
+#include "viewer/chart_axes.h"
+
+SpectrumChart::SpectrumChart() {
+  setLocalizeNumbers(true);  // axis labels with the regional decimal separator
+  setLocale(NumberLocale());
+  setBackgroundRoundness(0);
+  setAnimationOptions(QChart::NoAnimation);
+  legend()->setAlignment(Qt::AlignBottom);
+}
+
+QXYSeries* SpectrumChart::AddLine(const QString& name, const QColor& colour,
+                                  std::function<QString(int point)> describe) {
+  auto* series = new QLineSeries(this);
+  series->setName(name);
+  series->setColor(colour);
+  series->setPointsVisible(true);
+  series->setMarkerSize(5.0);
+  QPen pen(colour, 1.5);
+  series->setPen(pen);
+  connect(series, &QXYSeries::hovered, this,
+          [this, series, describe = std::move(describe)](const QPointF& at, bool entered) {
+            if (!entered) {
+              QToolTip::hideText();
+              return;
+            }
+            // The point nearest on screen: on logarithmic axes values mislead.
+            const QPointF cursor = mapToPosition(at, series);
+            const QList<QPointF> points = series->points();
+            int nearest = -1;
+            double best = 0.0;
+            for (int i = 0; i < points.size(); ++i) {
+              const QPointF offset = mapToPosition(points[i], series) - cursor;
+              const double distance = QPointF::dotProduct(offset, offset);
+              if (nearest < 0 || distance < best) {
+                nearest = i;
+                best = distance;
+              }
+            }
+            if (nearest >= 0)
+              QToolTip::showText(QCursor::pos(), describe(nearest));
+          });
+  addSeries(series);
+  return series;
+}
+
+double MinusPhaseDegrees(const SpectrumPoint& point) {
+  return -std::atan2(point.im, point.re) * 180.0 / std::numbers::pi;
+}
+
+QString DescribePoint(const PlottedSpectrum& spectrum, int point) {
+  const SpectrumPoint& p = spectrum.points[static_cast<std::size_t>(point)];
+  return QStringLiteral("%1, bod %2\nf = %3 Hz\nRe Z = %4 Ω\n−Im Z = %5 Ω\n|Z| = %6 Ω\n−φ = %7°")
+      .arg(spectrum.name)
+      .arg(point + 1)
+      .arg(FormatNumber(p.f, 6), FormatNumber(p.re), FormatNumber(-p.im),
+           FormatNumber(std::hypot(p.re, p.im)), FormatNumber(MinusPhaseDegrees(p), 3));
+}
