@@ -9,7 +9,7 @@
 #include <cmath>
 #include <exception>
 
-#include "viewer/kk_summary.h"
+#include "analysis/kramers_kronig.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ QString Percent(double value) {
 }
 
 // "M = 17, µ = 0,837, pseudo χ² = 2,1e-05; Re až 1,93 %, Im až 0,719 %: podezřelé"
-QString SummaryText(const QString& name, const KkSummary& result) {
+QString SummaryText(const QString& name, const KramersKronigResult& result) {
   const QString mu = result.mu ? FormatNumber(*result.mu, 3) : QStringLiteral("nepoužije se");
   return QStringLiteral(
              "%1: M = %2, µ = %3, pseudo χ² = %4; největší odchylka Re %5, Im %6 "
@@ -51,19 +51,11 @@ void KramersKronigChart::Show(const std::vector<PlottedSpectrum>& spectra, int s
     return;
   }
   const PlottedSpectrum& spectrum = spectra[static_cast<std::size_t>(selected)];
-  std::optional<KkSummary> result;
-  QString failure;
+  std::optional<KramersKronigResult> result;
   try {
-    result = CheckSpectrumKramersKronig(spectrum.points, kLimitPercent);
-  } catch (const std::exception& error) {
-    failure = QString::fromUtf8(error.what());
-  }
-  if (!result) {
-    summary_ =
-        spectrum.name + QStringLiteral(": ") +
-        (failure.isEmpty()
-             ? QStringLiteral("Kramersova–Kronigova kontrola není v této sestavě k dispozici.")
-             : failure);
+    result = CheckKramersKronig(spectrum.points, kLimitPercent);
+  } catch (const KramersKronigError& error) {
+    summary_ = spectrum.name + QStringLiteral(": ") + QString::fromUtf8(error.what());
     setTitle(summary_);
     FitAxes();
     return;
