@@ -134,14 +134,7 @@ LoadedSpectrum ReadSpectrumDescriptor(int fd, char separator, const std::string&
 
 LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::string_view fileName,
                                 SpectrumSources sources) {
-  class TextSource : public ChunkSource {
-   public:
-    explicit TextSource(std::string_view text) : text_(text) {}
-    std::string_view NextChunk() override { return std::exchange(text_, std::string_view()); }
-
-   private:
-    std::string_view text_;
-  } source(bytes);
+  TextSource source(bytes);
   return ReadSpectrumSource(source, separator, fileName, sources);
 }
 

@@ -223,15 +223,6 @@ SpectrumPoint ReadPoint(Tokenizer& tokens, char separator, std::string_view file
   return SpectrumPoint{values[0], values[1], values[2]};
 }
 
-class TextSource : public ChunkSource {
- public:
-  explicit TextSource(std::string_view text) : text_(text) {}
-  std::string_view NextChunk() override { return std::exchange(text_, std::string_view()); }
-
- private:
-  std::string_view text_;
-};
-
 class FileSource : public ChunkSource {
  public:
   // Reads an open descriptor that somebody else owns, such as standard input.

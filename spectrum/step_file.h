@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "spectrum/spectrum_point.h"
@@ -27,6 +28,16 @@ class ChunkSource {
 // input); `fileName` names it in messages. Opening and reading throw StepFileError naming it.
 std::unique_ptr<ChunkSource> OpenFileSource(const std::string& path);
 std::unique_ptr<ChunkSource> DescriptorSource(int fd, const std::string& fileName);
+
+// Bytes already in memory, handed out as one chunk.
+class TextSource : public ChunkSource {
+ public:
+  explicit TextSource(std::string_view text) : text_(text) {}
+  std::string_view NextChunk() override { return std::exchange(text_, std::string_view()); }
+
+ private:
+  std::string_view text_;
+};
 
 // Reads and checks a whole step file. Numbers use `separator` as their decimal separator.
 // Throws StepFileError, naming `fileName`, when the file is not a whole spectrum of at most

@@ -157,6 +157,17 @@ type_into_dialog() {
   [ -z "$stray" ] || { fail "$2: windows left on screen after the dialog: $stray"; return 1; }
 }
 
+# Loads 4-zebra.txt with "4 žebra" and the file $1 with "3 žebra", typing their full paths; one
+# click must be enough each time, nothing may be left to swallow it.
+load_both() {
+  click_button1
+  expect_dialog "Otevřít" "4 žebra" || return 1
+  type_into_dialog "$work/4-zebra.txt" "4 žebra" || return 1
+  click_button2
+  expect_dialog "Otevřít" "3 žebra" || return 1
+  type_into_dialog "$work/$1" "3 žebra"
+}
+
 # Waits for the program to end and puts its status in exit_status.
 wait_exit() {
   local deadline=$((SECONDS + 10))
@@ -178,13 +189,7 @@ whole_job() {
   start_app || return 1
   [ -n "$(xprop -id "$main" _NET_WM_ICON 2>/dev/null | grep -m1 Icon)" ] ||
     fail "the window has no icon"
-  click_button1
-  expect_dialog "Otevřít" "4 žebra" || return 1
-  type_into_dialog "$work/4-zebra.txt" "4 žebra" || return 1
-  # One click must be enough: nothing may be left to swallow it.
-  click_button2
-  expect_dialog "Otevřít" "3 žebra" || return 1
-  type_into_dialog "$work/3-zebra.txt" "3 žebra" || return 1
+  load_both 3-zebra.txt || return 1
   click_odecet
   xdotool type --delay 20 "rozdil"
   click_button3
@@ -200,12 +205,7 @@ whole_job() {
 # 2. A count mismatch: the warning box, OK, and the program ends with status 0, writing nothing.
 mismatch() {
   start_app || return 1
-  click_button1
-  expect_dialog "Otevřít" "4 žebra" || return 1
-  type_into_dialog "$work/4-zebra.txt" "4 žebra" || return 1
-  click_button2
-  expect_dialog "Otevřít" "3 žebra" || return 1
-  type_into_dialog "$work/kratky.txt" "3 žebra" || return 1
+  load_both kratky.txt || return 1
   click_odecet
   xdotool type --delay 20 "nic"
   click_button3
@@ -221,12 +221,7 @@ mismatch() {
 # second time the dialog opens with the first report's path, which the typing replaces.
 save_dialog() {
   start_app || return 1
-  click_button1
-  expect_dialog "Otevřít" "4 žebra" || return 1
-  type_into_dialog "$work/4-zebra.txt" "4 žebra" || return 1
-  click_button2
-  expect_dialog "Otevřít" "3 žebra" || return 1
-  type_into_dialog "$work/3-zebra.txt" "3 žebra" || return 1
+  load_both 3-zebra.txt || return 1
   local name
   for name in rozdil-1 rozdil-2; do
     click_odecet
