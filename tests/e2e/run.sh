@@ -36,38 +36,8 @@ fail() {
   echo "e2e: FAILED: $* (screenshot $out/failure-$step.png)" >&2
 }
 
-# wait_for SECONDS COMMAND...: true as soon as COMMAND succeeds.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.05
-  done
-}
-
-free_display() {
-  local n
-  for n in $(seq 99 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      echo ":$n"
-      return
-    fi
-  done
-  return 1
-}
-
-DISPLAY=$(free_display) || { echo "e2e: no free display" >&2; exit 1; }
-export DISPLAY
-# -noreset: the server would otherwise reset, refusing connections, whenever its last client
-# (the readiness probe) disconnects.
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
-started+=($!)
-wait_for 10 xdpyinfo || { echo "e2e: Xvfb did not start" >&2; exit 1; }
-openbox >"$out/openbox.log" 2>&1 &
-started+=($!)
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-wait_for 10 wm_ready || { echo "e2e: openbox did not start" >&2; exit 1; }
+. "$here/../../tools/x-session.sh"
+start_x_session 1024x768 "$out" || exit 1
 
 # A Czech lab machine; the locale is generated into the build tree, as for the tests.
 "$here/../make-test-locales.sh" "$build/locale" || exit 1
