@@ -5,13 +5,20 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
-const char* const kUsage = "Použití: odecet-cli [VOLBA]... KROK1 KROK2";
+const char* const kUsage =
+    "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
+    "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
 const char* const kHelp =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
     "\n"
     "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
     "jednoho z nich čte standardní vstup.\n"
+    "\n"
+    "S volbou --batch zpracuje mnoho dvojic najednou: každý řádek SEZNAMU\n"
+    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP; prázdné řádky\n"
+    "a řádky začínající „#“ se přeskočí. Ostatní volby platí pro všechny úlohy,\n"
+    "zprávy úlohy začínají číslem jejího řádku a selhaná úloha ostatní nezastaví.\n"
     "\n"
     "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
     "                                     kroků a tabulky „report“ (bez volby podle\n"
@@ -22,6 +29,7 @@ const char* const kHelp =
     "                                     vždy s desetinnou tečkou\n"
     "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
     "                                     (bez volby nebo s „-“ na standardní výstup)\n"
+    "      --batch=SEZNAM                 úlohy ze SEZNAMU místo KROK1 a KROK2\n"
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
@@ -29,7 +37,8 @@ const char* const kHelp =
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
     "Návratový kód: 0 tabulka zapsána, 1 spektra se neshodují, 2 soubor kroku nelze\n"
-    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití.\n";
+    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití; s --batch\n"
+    "nejvyšší z kódů úloh (vadný řádek seznamu je chybné použití).\n";
 
 namespace {
 
@@ -57,7 +66,10 @@ double ParseTolerance(const std::string& text) {
                    QuoteForMessage(text) + "“");
 }
 
+constexpr int kBatchOption = 256;  // long only: no letter to spare
+
 const option kLongOptions[] = {
+    {"batch", required_argument, nullptr, kBatchOption},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -121,6 +133,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
           throw UsageError("prázdný název výstupního souboru");
         line.report = optarg;
         break;
+      case kBatchOption:
+        if (line.batch)
+          throw UsageError("seznam úloh je zadán dvakrát");
+        if (*optarg == '\0')
+          throw UsageError("prázdný název seznamu úloh");
+        line.batch = optarg;
+        break;
       case 'h':
         line.action = CommandLine::Action::kHelp;
         break;
@@ -145,6 +164,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (line.action != CommandLine::Action::kRun)
     return line;
   const std::vector<std::string> files(argv.begin() + optind, argv.end() - 1);
+  if (line.batch) {
+    if (!files.empty())
+      throw UsageError("s volbou --batch jsou soubory kroků v seznamu, ne „" +
+                       QuoteForMessage(files[0]) + "“");
+    if (line.report)
+      throw UsageError("s volbou --batch jsou výstupní soubory v seznamu, volba -o nepatří");
+    return line;
+  }
   if (files.size() < 2)
     throw UsageError(files.empty() ? "chybí soubory KROK1 a KROK2" : "chybí soubor KROK2");
   if (files.size() > 2)

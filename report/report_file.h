@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "report/byte_sink.h"
+#include "spectrum/errors.h"
 
 // The report path from the window: the directory shown, the typed name and ".txt", joined as they
 // stand (nothing trimmed, ".txt" added even after ".txt"; an empty directory gives a relative
@@ -27,6 +33,53 @@ enum class TemporaryKind {
 // directory or a special file stands there, or when a link cannot be followed.
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+// The same with the bytes handed over piece by piece (report_text.h's StreamReport).
+void WriteFileReplacing(const std::string& path, const ByteSource& source,
+                        TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+// Replaces many reports, each as WriteFileReplacing does, but flushes them to disk together:
+// Stage() checks the target and writes the new file beside it at once; Commit() flushes all new
+// files (one syncfs per file system, fsync of each file where that fails), renames each over its
+// target and flushes each directory once. Each target holds either its old file or the whole new
+// one at any moment, also when a later step fails or the process dies. Unnamed temporaries get
+// their names only at commit time; named ones are removed by the signal handlers like a single
+// report's. Destroying the batch discards what was not committed.
+class ReportBatch {
+ public:
+  // Staged reports at most; Stage() beyond it is the caller's error (commit first).
+  static constexpr std::size_t kCapacity = 128;
+
+  explicit ReportBatch(TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+  ~ReportBatch();
+  ReportBatch(const ReportBatch&) = delete;
+  ReportBatch& operator=(const ReportBatch&) = delete;
+
+  // Throws ReportWriteError as WriteFileReplacing would; nothing is staged then.
+  void Stage(const std::string& path, const ByteSource& source);
+
+  std::size_t size() const { return staged_.size(); }
+  bool full() const { return staged_.size() >= kCapacity; }
+
+  // Whether a staged report will replace the file `path` names: one who reads it must commit
+  // first to see what a run before would have written.
+  bool Holds(const std::string& path) const;
+
+  // A report that did not take its place; its target keeps the old file. `index` counts the
+  // reports staged since the last commit.
+  struct Failure {
+    std::size_t index;
+    ReportWriteError error;
+  };
+  // Puts the staged reports in place in the order staged (of two for one target, the later
+  // wins) and returns those that failed, by index. The batch is empty afterwards.
+  std::vector<Failure> Commit();
+
+ private:
+  struct Staged;
+  TemporaryKind kind_;
+  std::vector<std::unique_ptr<Staged>> staged_;
+};
 
 // Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
 // being written and then end the process by the same signal, and ignores SIGXFSZ, so that a

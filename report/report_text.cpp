@@ -22,9 +22,12 @@ void AppendReportCell(std::string& out, std::string_view text) {
     out.append(kReportCellWidth - text.size(), ' ');
 }
 
-std::string FormatReport(std::span<const SpectrumPoint> points, char separator) {
-  std::string out;
-  out.reserve(116 * (points.size() + 1) + 88);
+namespace {
+
+// Writes the report into `out`, handing it to `flush` whenever it has grown to `pieceSize`.
+template <typename Flush>
+void EmitReport(std::span<const SpectrumPoint> points, char separator, std::string& out,
+                std::size_t pieceSize, const Flush& flush) {
   AppendReportCell(out, "f (Hz)");
   AppendReportCell(out, "Re (Ohm)");
   AppendReportCell(out, "-Im (Ohm)");
@@ -36,6 +39,28 @@ std::string FormatReport(std::span<const SpectrumPoint> points, char separator) 
     AppendNumberCell(out, point.re, separator);
     AppendNumberCell(out, point.im, separator);
     out += kLineEnd;
+    if (out.size() >= pieceSize)
+      flush();
   }
+}
+
+}  // namespace
+
+std::string FormatReport(std::span<const SpectrumPoint> points, char separator) {
+  std::string out;
+  out.reserve(116 * (points.size() + 1) + 88);
+  EmitReport(points, separator, out, std::string::npos, [] {});
   return out;
+}
+
+void StreamReport(std::span<const SpectrumPoint> points, char separator, const ByteSink& put) {
+  std::string piece;
+  piece.reserve(kBytePieceSize + 3 * kReportCellWidth + 64);  // one line more never reallocates
+  const auto flush = [&] {
+    put(piece);
+    piece.clear();
+  };
+  EmitReport(points, separator, piece, kBytePieceSize, flush);
+  if (!piece.empty())
+    flush();
 }

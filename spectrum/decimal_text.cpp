@@ -184,22 +184,15 @@ constexpr std::uint64_t kHigh15 = 1'000'000'000'000'000;  // 1e15
 constexpr int kLowestPower = -300;
 constexpr int kHighestPower = 345;
 
-using PowerTable = std::array<long double, kHighestPower - kLowestPower + 1>;
+// 10^k in extended precision, correctly rounded: the compiler rounds each literal, so the table
+// is data in the binary and costs nothing at start-up (the same bits strtold gives).
+constexpr long double kExtendedPowers[] = {
+#include "spectrum/powers_of_ten.inc"
+};
+static_assert(std::size(kExtendedPowers) == kHighestPower - kLowestPower + 1);
 
-// 10^k in extended precision, correctly rounded.
-PowerTable MakeExtendedPowers() {
-  PowerTable powers{};
-  for (int k = kLowestPower; k <= kHighestPower; ++k) {
-    const std::string text = "1e" + std::to_string(k);
-    powers[static_cast<std::size_t>(k - kLowestPower)] = std::strtold(text.c_str(), nullptr);
-  }
-  return powers;
-}
-// Built on first use, not at start-up: a quarter of a millisecond that a run writing no number
-// (the window before "Generuj", odecet-cli --help or a bad file) need not pay.
 long double ExtendedPower(int k) {
-  static const PowerTable powers = MakeExtendedPowers();
-  return powers[static_cast<std::size_t>(k - kLowestPower)];
+  return kExtendedPowers[k - kLowestPower];
 }
 
 // The exponent e of value = f * 2^e with f in [0.5, 1), as frexp gives it.
