@@ -1,18 +1,12 @@
 #include "report/report_text.h"
 
+#include <array>
+
 #include "spectrum/decimal_text.h"
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-
-void AppendNumberCell(std::string& out, double value, char separator) {
-  const std::size_t start = out.size();
-  AppendFloatText(out, value, separator);
-  const std::size_t length = out.size() - start;
-  if (length < kReportCellWidth)
-    out.append(kReportCellWidth - length, ' ');
-}
 
 }  // namespace
 
@@ -34,11 +28,23 @@ void EmitReport(std::span<const SpectrumPoint> points, char separator, std::stri
   out += kLineEnd;
   out.append(kReportRuleWidth, '-');
   out += kLineEnd;
+  // A number never fills its cell, so each line is a blank line with the numbers written in.
+  static_assert(kMaxFloatTextLength < kReportCellWidth);
+  constexpr std::size_t kLineLength = 3 * kReportCellWidth + 2;
+  constexpr std::array<char, kLineLength> kBlankLine = [] {
+    std::array<char, kLineLength> line{};
+    line.fill(' ');
+    line[kLineLength - 2] = '\r';
+    line[kLineLength - 1] = '\n';
+    return line;
+  }();
   for (const SpectrumPoint& point : points) {
-    AppendNumberCell(out, point.f, separator);
-    AppendNumberCell(out, point.re, separator);
-    AppendNumberCell(out, point.im, separator);
-    out += kLineEnd;
+    const std::size_t start = out.size();
+    out.append(kBlankLine.data(), kLineLength);
+    char* const line = out.data() + start;
+    WriteFloatText(line, point.f, separator);
+    WriteFloatText(line + kReportCellWidth, point.re, separator);
+    WriteFloatText(line + 2 * kReportCellWidth, point.im, separator);
     if (out.size() >= pieceSize)
       flush();
   }

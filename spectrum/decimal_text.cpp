@@ -307,21 +307,17 @@ double StrToFloat(std::string_view text, char separator) {
   throw ConversionError(std::move(message), std::string(text.substr(0, kMaxNumberTextLength)));
 }
 
-void AppendFloatText(std::string& out, double value, char separator) {
-  if (std::isnan(value)) {
-    out += "NAN";
-    return;
-  }
-  if (std::isinf(value)) {
-    out += value < 0 ? "-INF" : "INF";
-    return;
-  }
-  if (value == 0.0) {  // minus zero too
-    out += '0';
-    return;
-  }
-  char text[32];
-  char* p = text;
+char* WriteFloatText(char* out, double value, char separator) {
+  const auto copy = [out](std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);
+  };
+  if (std::isnan(value))
+    return copy("NAN");
+  if (std::isinf(value))
+    return copy(value < 0 ? "-INF" : "INF");
+  if (value == 0.0)  // minus zero too
+    return copy("0");
+  char* p = out;
   if (value < 0)
     *p++ = '-';
   std::uint64_t rounded = 0;
@@ -364,9 +360,14 @@ void AppendFloatText(std::string& out, double value, char separator) {
       copyDigits(1, digitCount);
     }
     *p++ = 'E';
-    p = std::to_chars(p, text + sizeof text, exponent).ptr;
+    p = std::to_chars(p, out + kMaxFloatTextLength, exponent).ptr;
   }
-  out.append(text, p);
+  return p;
+}
+
+void AppendFloatText(std::string& out, double value, char separator) {
+  char text[kMaxFloatTextLength];
+  out.append(text, WriteFloatText(text, value, separator));
 }
 
 std::string FloatToStr(double value, char separator) {
