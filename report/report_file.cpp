@@ -420,17 +420,26 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source) {
 bool ReportBatch::Holds(const std::string& path) const {
   if (staged_.empty())
     return false;
+  // An existing file is one a staged report replaces when it is the very file (a single stat);
+  // only a missing one needs its place compared with those of the new reports.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    return std::any_of(staged_.begin(), staged_.end(), [&](const auto& staged) {
+      const Target& target = staged->place.target;
+      return target.exists && target.info.st_dev == info.st_dev &&
+             target.info.st_ino == info.st_ino;
+    });
+  }
+  if (errno != ENOENT)
+    return false;
   try {
     const Place place = CheckPlace(path);
     const std::string key = DirectoryKey(place.directory->get()) + "/" + place.name;
-    for (const auto& staged : staged_) {
-      if (staged->key == key)
-        return true;
-    }
+    return std::any_of(staged_.begin(), staged_.end(),
+                       [&](const auto& staged) { return staged->key == key; });
   } catch (const ReportWriteError&) {
-    // A path that could not be written cannot be one staged either.
+    return false;  // a path that could not be written cannot be one staged either
   }
-  return false;
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::Commit() {
