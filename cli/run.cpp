@@ -225,17 +225,16 @@ int RunBatch(const CommandLine& line, const JobSettings& settings, std::FILE* ou
     return kBadStepFile;
   int worst = kReportWritten;
   ReportBatch batch;
-  std::vector<std::size_t> stagedLines;  // the list's line of each staged report
   const auto lineLabel = [](std::size_t number) {
     return "řádek " + std::to_string(number) + ": ";
   };
-  const auto commit = [&] {
-    for (const ReportBatch::Failure& failure : batch.Commit()) {
-      Complain(err, failure.error.what(), lineLabel(stagedLines[failure.index]));
+  const auto complainOf = [&](const std::vector<ReportBatch::Failure>& failures) {
+    for (const ReportBatch::Failure& failure : failures) {
+      Complain(err, failure.error.what(), lineLabel(failure.tag));
       worst = std::max(worst, static_cast<int>(kReportNotWritten));
     }
-    stagedLines.clear();
   };
+  const auto commit = [&] { complainOf(batch.Commit()); };
 
   std::string_view rest = *list;
   std::vector<SpectrumPoint> diff;
@@ -270,9 +269,8 @@ int RunBatch(const CommandLine& line, const JobSettings& settings, std::FILE* ou
       if (WriteUnreplaced(job->report, source, out))
         continue;
       if (batch.full())
-        commit();
-      batch.Stage(job->report, source);
-      stagedLines.push_back(number);
+        complainOf(batch.Send());  // to disk while the next jobs run
+      batch.Stage(job->report, source, number);
     } catch (const ReportWriteError& error) {
       say(error.what());
       finish(kReportNotWritten);

@@ -64,7 +64,7 @@ struct PendingTemporary {
   int directory = -1;
   char name[32] = {};
 };
-PendingTemporary pending[ReportBatch::kCapacity + 1];
+PendingTemporary pending[2 * ReportBatch::kCapacity + 1];
 
 class SignalBlock {
  public:
@@ -385,20 +385,78 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes, Tempora
 
 struct ReportBatch::Staged {
   std::string path;          // as given, for messages
+  std::size_t tag = 0;       // the caller's, for its failure
   std::string directoryKey;  // the target's directory free of links
   std::string key;           // that, '/' and the target's name
   Place place;
   std::unique_ptr<Temporary> temporary;
   dev_t device = 0;
-  bool failed = false;
+  int flushError = 0;  // errno of a failed flush
 };
 
-ReportBatch::ReportBatch(TemporaryKind kind) : kind_(kind) {}
-ReportBatch::~ReportBatch() = default;
+namespace {
 
-void ReportBatch::Stage(const std::string& path, const ByteSource& source) {
+// Every new file of the group on the disk: one syncfs per file system, each file by itself
+// only where that fails. Touches nothing but the descriptors and flushError, so it may run
+// beside the thread that stages the next group.
+void FlushToDisk(const std::vector<std::unique_ptr<ReportBatch::Staged>>& group) {
+  std::vector<dev_t> flushed;
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    const dev_t device = group[i]->device;
+    if (std::find(flushed.begin(), flushed.end(), device) != flushed.end())
+      continue;
+    flushed.push_back(device);
+    if (::syncfs(group[i]->temporary->fd()) == 0)
+      continue;
+    for (std::size_t j = i; j < group.size(); ++j) {
+      if (group[j]->device == device && ::fsync(group[j]->temporary->fd()) != 0)
+        group[j]->flushError = errno;
+    }
+  }
+}
+
+// Then the names, in the order staged (a file that cannot take its name leaves the old one),
+// and each directory flushed once, best effort as for one report.
+void PutGroupInPlace(const std::vector<std::unique_ptr<ReportBatch::Staged>>& group,
+                     std::vector<ReportBatch::Failure>& failures) {
+  const auto fail = [&](const ReportBatch::Staged& staged, int errorNumber) {
+    try {
+      Fail(staged.path, errorNumber);
+    } catch (const ReportWriteError& error) {
+      failures.push_back({staged.tag, error});
+    }
+  };
+  std::vector<int> renamedIn;
+  for (const auto& staged : group) {
+    if (staged->flushError != 0) {
+      fail(*staged, staged->flushError);
+      continue;
+    }
+    if (!PutInPlace(*staged->temporary, staged->place.name)) {
+      fail(*staged, errno);
+      continue;
+    }
+    const int directory = staged->place.directory->get();
+    if (std::find(renamedIn.begin(), renamedIn.end(), directory) == renamedIn.end())
+      renamedIn.push_back(directory);
+  }
+  for (const int directory : renamedIn)
+    ::fsync(directory);
+}
+
+}  // namespace
+
+ReportBatch::ReportBatch(TemporaryKind kind) : kind_(kind) {}
+
+ReportBatch::~ReportBatch() {
+  if (flusher_.joinable())
+    flusher_.join();
+}
+
+void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::size_t tag) {
   auto staged = std::make_unique<Staged>();
   staged->path = path;
+  staged->tag = tag;
   staged->place = CheckPlace(path);
   // Staged files in one directory share its descriptor, so a batch holds few open.
   staged->directoryKey = DirectoryKey(staged->place.directory->get());
@@ -418,13 +476,17 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source) {
 }
 
 bool ReportBatch::Holds(const std::string& path) const {
-  if (staged_.empty())
+  if (staged_.empty() && sent_.empty())
     return false;
+  const auto anyStaged = [&](const auto& matches) {
+    return std::any_of(staged_.begin(), staged_.end(), matches) ||
+           std::any_of(sent_.begin(), sent_.end(), matches);
+  };
   // An existing file is one a staged report replaces when it is the very file (a single stat);
   // only a missing one needs its place compared with those of the new reports.
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
-    return std::any_of(staged_.begin(), staged_.end(), [&](const auto& staged) {
+    return anyStaged([&](const auto& staged) {
       const Target& target = staged->place.target;
       return target.exists && target.info.st_dev == info.st_dev &&
              target.info.st_ino == info.st_ino;
@@ -435,58 +497,40 @@ bool ReportBatch::Holds(const std::string& path) const {
   try {
     const Place place = CheckPlace(path);
     const std::string key = DirectoryKey(place.directory->get()) + "/" + place.name;
-    return std::any_of(staged_.begin(), staged_.end(),
-                       [&](const auto& staged) { return staged->key == key; });
+    return anyStaged([&](const auto& staged) { return staged->key == key; });
   } catch (const ReportWriteError&) {
     return false;  // a path that could not be written cannot be one staged either
   }
 }
 
-std::vector<ReportBatch::Failure> ReportBatch::Commit() {
+std::vector<ReportBatch::Failure> ReportBatch::PutSentInPlace() {
   std::vector<Failure> failures;
-  const auto fail = [&](std::size_t index, int errorNumber) {
-    staged_[index]->failed = true;
-    try {
-      Fail(staged_[index]->path, errorNumber);
-    } catch (const ReportWriteError& error) {
-      failures.push_back({index, error});
-    }
-  };
-  // Every new file on the disk first: one syncfs per file system, each file by itself only
-  // where that fails.
-  std::vector<dev_t> flushed;
-  for (std::size_t i = 0; i < staged_.size(); ++i) {
-    const dev_t device = staged_[i]->device;
-    if (std::find(flushed.begin(), flushed.end(), device) != flushed.end())
-      continue;
-    flushed.push_back(device);
-    if (::syncfs(staged_[i]->temporary->fd()) == 0)
-      continue;
-    for (std::size_t j = i; j < staged_.size(); ++j) {
-      if (staged_[j]->device == device && ::fsync(staged_[j]->temporary->fd()) != 0)
-        fail(j, errno);
-    }
-  }
-  // Then the names, in the order staged; a file that cannot take its name leaves the old one.
-  std::vector<int> renamedIn;
-  for (std::size_t i = 0; i < staged_.size(); ++i) {
-    Staged& staged = *staged_[i];
-    if (staged.failed)
-      continue;
-    if (!PutInPlace(*staged.temporary, staged.place.name)) {
-      fail(i, errno);
-      continue;
-    }
-    const int directory = staged.place.directory->get();
-    if (std::find(renamedIn.begin(), renamedIn.end(), directory) == renamedIn.end())
-      renamedIn.push_back(directory);
-  }
-  // Best effort, as for one report: each directory once.
-  for (const int directory : renamedIn)
-    ::fsync(directory);
+  if (flusher_.joinable())
+    flusher_.join();
+  PutGroupInPlace(sent_, failures);
+  sent_.clear();
+  return failures;
+}
+
+std::vector<ReportBatch::Failure> ReportBatch::Send() {
+  std::vector<Failure> failures = PutSentInPlace();
+  sent_ = std::move(staged_);
   staged_.clear();
-  std::sort(failures.begin(), failures.end(),
-            [](const Failure& a, const Failure& b) { return a.index < b.index; });
+  // The flushing thread takes no signal: the handlers run where the temporaries are armed.
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+  flusher_ = std::thread([this] { FlushToDisk(sent_); });
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return failures;
+}
+
+std::vector<ReportBatch::Failure> ReportBatch::Commit() {
+  std::vector<Failure> failures = PutSentInPlace();
+  FlushToDisk(staged_);
+  PutGroupInPlace(staged_, failures);
+  staged_.clear();
   return failures;
 }
 

@@ -99,7 +99,11 @@ TEST_P(ReplacingWrite, ABatchReplacesItsReportsOnlyAtTheCommit) {
   batch.Stage(fresh, pieces("first", ""));
   batch.Stage(fresh, pieces("second", ""));
   EXPECT_THROW(batch.Stage(dir.path() + "/missing/r.txt", pieces("x", "")), ReportWriteError);
-  EXPECT_EQ(batch.size(), 3u);
+  EXPECT_EQ(batch.staged(), 3u);
+  EXPECT_THAT(batch.Send(), ::testing::IsEmpty()) << "on its way to disk, not yet in place";
+  const std::string late = dir.path() + "/late.txt";
+  batch.Stage(late, pieces("late", ""));
+  EXPECT_TRUE(batch.Holds(late));
   EXPECT_TRUE(batch.Holds(fresh));
   EXPECT_TRUE(batch.Holds(dir.path() + "/./old.txt"));
   EXPECT_FALSE(batch.Holds(dir.path() + "/other.txt"));
@@ -107,11 +111,13 @@ TEST_P(ReplacingWrite, ABatchReplacesItsReportsOnlyAtTheCommit) {
   EXPECT_FALSE(std::filesystem::exists(fresh));
 
   EXPECT_THAT(batch.Commit(), ::testing::IsEmpty());
-  EXPECT_EQ(batch.size(), 0u);
+  EXPECT_EQ(batch.staged(), 0u);
+  EXPECT_FALSE(batch.Holds(late));
   EXPECT_EQ(ReadAll(old), "new report");
   EXPECT_EQ(ModeOf(old), 0640u);
   EXPECT_EQ(ReadAll(fresh), "second") << "of two reports for one path the later wins";
-  EXPECT_EQ(EntriesIn(dir.path()), 2u) << "no temporary file is left behind";
+  EXPECT_EQ(ReadAll(late), "late");
+  EXPECT_EQ(EntriesIn(dir.path()), 3u) << "no temporary file is left behind";
 }
 
 TEST_P(ReplacingWrite, NamesThePathWhenTheFileCannotBeCreated) {
