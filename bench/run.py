@@ -40,6 +40,11 @@ def machine():
     return f"{model}, {os.cpu_count()} cores, {platform.system()} {platform.release()}"
 
 
+def load():
+    """The machine's load average: other work on it slows every figure down."""
+    return "load average " + ", ".join(f"{value:.2f}" for value in os.getloadavg())
+
+
 def core(build):
     result = subprocess.run(
         [os.path.join(build, "bench", "core_bench"), "--benchmark_format=json",
@@ -200,7 +205,7 @@ def main():
     mawk = shutil.which("mawk")
     if mawk is None:
         sys.exit("mawk is missing: apt-get install mawk")
-    print(f"Machine: {machine()}")
+    print(f"Machine: {machine()}; {load()}")
     core(build)
     shm = "/dev/shm" if os.path.isdir("/dev/shm") else None
     # On disk for real: beside the build, not in a /tmp that may live in memory.
@@ -210,7 +215,9 @@ def main():
         awk = fastest_awk(mawk, step1, step2, memory_folder)
         single, memory = one_call(build, mawk, awk, step1, step2, folder, memory_folder)
         batched = batch(build, mawk, awk, step1, step2, folder, memory_folder)
-    if not targets(single, memory, batched):
+    met_all = targets(single, memory, batched)
+    print(f"At the end: {load()}")
+    if not met_all:
         sys.exit(1)
 
 
