@@ -10,13 +10,19 @@
 
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
-    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...";
+    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
+    "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
 const char* const kHelp =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
     "\n"
     "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
     "jednoho z nich čte standardní vstup.\n"
+    "\n"
+    "S volbou --batch zpracuje mnoho dvojic najednou: každý řádek SEZNAMU\n"
+    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP; prázdné řádky\n"
+    "a řádky začínající „#“ se přeskočí. Ostatní volby platí pro všechny úlohy,\n"
+    "zprávy úlohy začínají číslem jejího řádku a selhaná úloha ostatní nezastaví.\n"
     "\n"
     "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
     "                                     kroků a tabulky „report“ (bez volby podle\n"
@@ -27,6 +33,7 @@ const char* const kHelp =
     "                                     vždy s desetinnou tečkou\n"
     "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
     "                                     (bez volby nebo s „-“ na standardní výstup)\n"
+    "      --batch=SEZNAM                 úlohy ze SEZNAMU místo KROK1 a KROK2\n"
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
@@ -41,7 +48,8 @@ const char* const kHelp =
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
     "Návratový kód: 0 tabulka zapsána, 1 spektra se neshodují, 2 soubor kroku nelze\n"
-    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití. S --kk: 0 všechny\n"
+    "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití; s --batch\n"
+    "nejvyšší z kódů úloh (vadný řádek seznamu je chybné použití). S --kk: 0 všechny\n"
     "soubory v pořádku, 1 některý podezřelý, 2 některý nelze přečíst nebo ověřit.\n";
 
 namespace {
@@ -81,11 +89,12 @@ double ParseKkLimit(const std::string& text) {
 }
 
 // Long options without a letter.
-enum : int { kOptionKk = 256, kOptionKkLimit };
+enum : int { kOptionKk = 256, kOptionKkLimit, kOptionBatch };
 
 const option kLongOptions[] = {
     {"kk", no_argument, nullptr, kOptionKk},
     {"kk-limit", required_argument, nullptr, kOptionKkLimit},
+    {"batch", required_argument, nullptr, kOptionBatch},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -170,6 +179,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
           throw UsageError("mez odchylky je zadána dvakrát");
         line.kkLimit = ParseKkLimit(optarg);
         break;
+      case kOptionBatch:
+        if (line.batch)
+          throw UsageError("seznam úloh je zadán dvakrát");
+        if (*optarg == '\0')
+          throw UsageError("prázdný název seznamu úloh");
+        line.batch = optarg;
+        break;
       case 'h':
         line.action = CommandLine::Action::kHelp;
         break;
@@ -195,12 +211,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
   const std::vector<std::string> files(argv.begin() + optind, argv.end() - 1);
   if (kk) {
-    if (formatGiven || toleranceGiven)
-      throw UsageError("volby „-f“ a „-t“ se s volbou „--kk“ nepoužívají");
+    if (formatGiven || toleranceGiven || line.batch)
+      throw UsageError("volby „-f“, „-t“ a „--batch“ se s volbou „--kk“ nepoužívají");
     return KkLine(std::move(line), files);
   }
   if (line.kkLimit)
     throw UsageError("volba „--kk-limit“ patří jen k volbě „--kk“");
+  if (line.batch) {
+    if (!files.empty())
+      throw UsageError("s volbou --batch jsou soubory kroků v seznamu, ne „" +
+                       QuoteForMessage(files[0]) + "“");
+    if (line.report)
+      throw UsageError("s volbou --batch jsou výstupní soubory v seznamu, volba -o nepatří");
+    return line;
+  }
   if (files.size() < 2)
     throw UsageError(files.empty() ? "chybí soubory KROK1 a KROK2" : "chybí soubor KROK2");
   if (files.size() > 2)

@@ -14,6 +14,7 @@ struct CommandLine {
   std::string step1;                     // 4 ribs; "-" is standard input
   std::string step2;                     // 3 ribs
   std::optional<std::string> report;     // standard output when absent or "-"
+  std::optional<std::string> batch;      // a list of jobs instead of the steps; "-" is stdin
   std::optional<char> decimalSeparator;  // the system's when absent
   double tolerance = 0;                  // relative; 0 asks for equal frequencies
   // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
@@ -32,7 +33,7 @@ class UsageError : public std::runtime_error {
 // --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
 // with '-'. Throws UsageError for an unknown or ambiguous option, a missing or invalid value, an
 // option given twice, the wrong number of step files, or "-" for both; with --kk, for no file,
-// "-" twice, -o, or a limit that is not a positive number.
+// "-" twice, -o, or a limit that is not a positive number; with --batch, any step file or -o.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage line, and the help that --help prints after it; both use the same placeholders.

@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "report/byte_sink.h"
 #include "spectrum/spectrum_point.h"
 
 // The difference as a table that fitting programs read (RFC 4180): the header row
@@ -10,3 +11,6 @@
 // and every line ending in CR LF. Numbers follow the report's 15-digit rule but always with a
 // full stop, so the file reads the same under any regional settings; no field needs quoting.
 std::string FormatCsvTable(std::span<const SpectrumPoint> points);
+
+// The same bytes handed to `put` in pieces of about kBytePieceSize.
+void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put);

@@ -5,16 +5,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
@@ -53,14 +56,15 @@ sigset_t CleanupSignalSet() {
   return set;
 }
 
-// The one temporary file that a signal handler may have to remove: a name in an open directory.
-// Written only with the signals blocked, so a handler never sees it half set.
+// The temporary files that a signal handler may have to remove: names in open directories. A
+// batch may hold as many named ones as it stages. Slots are written only with the signals
+// blocked, so a handler never sees one half set.
 struct PendingTemporary {
   volatile sig_atomic_t armed = 0;
   int directory = -1;
   char name[32] = {};
 };
-PendingTemporary pending;
+PendingTemporary pending[2 * ReportBatch::kCapacity + 1];
 
 class SignalBlock {
  public:
@@ -76,19 +80,30 @@ class SignalBlock {
   sigset_t previous_;
 };
 
-void Arm(int directory, const std::string& name) {
-  pending.directory = directory;
-  std::memcpy(pending.name, name.c_str(), name.size() + 1);
-  pending.armed = 1;
+// The slot now holding the name, or -1 when all are taken (the file is then left to chance).
+int Arm(int directory, const std::string& name) {
+  for (int slot = 0; slot < static_cast<int>(std::size(pending)); ++slot) {
+    PendingTemporary& entry = pending[slot];
+    if (entry.armed != 0)
+      continue;
+    entry.directory = directory;
+    std::memcpy(entry.name, name.c_str(), name.size() + 1);
+    entry.armed = 1;
+    return slot;
+  }
+  return -1;
 }
 
-void Disarm() {
-  pending.armed = 0;
+void Disarm(int slot) {
+  if (slot >= 0)
+    pending[slot].armed = 0;
 }
 
 extern "C" void RemoveTemporaryAndDie(int signal) {
-  if (pending.armed != 0)
-    ::unlinkat(pending.directory, pending.name, 0);
+  for (const PendingTemporary& entry : pending) {
+    if (entry.armed != 0)
+      ::unlinkat(entry.directory, entry.name, 0);
+  }
   std::signal(signal, SIG_DFL);
   ::raise(signal);
 }
@@ -155,7 +170,7 @@ class Temporary {
     if (!name_.empty()) {
       const SignalBlock blocked;
       ::unlinkat(directory_, name_.c_str(), 0);
-      Disarm();
+      Disarm(slot_);
     }
   }
   Temporary(const Temporary&) = delete;
@@ -174,14 +189,14 @@ class Temporary {
     });
   }
 
-  bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+  bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
 
   bool RenameTo(const std::string& name) {
     const SignalBlock blocked;
     if (::renameat(directory_, name_.c_str(), directory_, name.c_str()) != 0)
       return false;
     name_.clear();
-    Disarm();
+    Disarm(std::exchange(slot_, -1));
     return true;
   }
 
@@ -195,7 +210,7 @@ class Temporary {
       const std::string name = TemporaryName();
       const SignalBlock blocked;
       if (create(name.c_str())) {
-        Arm(directory_, name);
+        slot_ = Arm(directory_, name);
         name_ = name;
         return true;
       }
@@ -209,6 +224,7 @@ class Temporary {
   int directory_;
   int fd_ = -1;
   std::string name_;
+  int slot_ = -1;  // where the name is armed for the signal handlers
 };
 
 // Gives the new file what the old report had: owner and group where permitted, then its
@@ -279,6 +295,71 @@ Target Resolve(const std::string& path) {
   Fail(path, ELOOP);
 }
 
+// The target's directory, opened, and its name there, checked as a write by the shell's `>`
+// would be: a directory or special file is refused, and so is a file the user may not write.
+struct Place {
+  Target target;
+  std::shared_ptr<FileDescriptor> directory;
+  std::string name;
+};
+
+Place CheckPlace(const std::string& path) {
+  Place place;
+  place.target = Resolve(path);
+  const Target& target = place.target;
+  const struct stat& existing = target.info;
+  // Renaming over a device, a directory or a pipe would destroy it rather than write into it.
+  if (target.exists && !S_ISREG(existing.st_mode))
+    Refuse(path, S_ISDIR(existing.st_mode) ? "na tom místě je adresář." : "je to zvláštní soubor.");
+
+  const std::string directoryPath = DirectoryOf(target.path);
+  place.name = NameOf(target.path);
+  place.directory = std::make_shared<FileDescriptor>(::open(
+      directoryPath.empty() ? "." : directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const int directory = place.directory->get();
+  if (directory < 0)
+    Fail(path, errno);
+  if (target.exists) {
+    // The name must still be the file the kernel resolved, not something put there since.
+    struct stat there {};
+    if (::fstatat(directory, place.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0)
+      Fail(path, errno);
+    if (there.st_dev != existing.st_dev || there.st_ino != existing.st_ino)
+      Refuse(path, "soubor byl mezitím přesunut nebo nahrazen.");
+    // Replacing is not writing, but a file the user may not write is refused as by `>`.
+    if (::faccessat(directory, place.name.c_str(), W_OK, AT_EACCESS) != 0)
+      Fail(path, errno);
+  }
+  return place;
+}
+
+// The new file beside the target with all of the bytes in it, not yet flushed or named.
+std::unique_ptr<Temporary> WriteTemporary(const std::string& path, const Place& place,
+                                          const ByteSource& source, TemporaryKind kind) {
+  // A replaced report may be private: the new file is private until it has the old one's mode.
+  // A new report is created with the usual mode under the umask.
+  auto temporary =
+      std::make_unique<Temporary>(place.directory->get(), kind, place.target.exists ? 0600 : 0666);
+  const int fd = temporary->fd();
+  if (fd < 0 || (place.target.exists && !TakeOverAttributes(fd, place.target.info)))
+    Fail(path, errno);
+  source([&](std::string_view piece) {
+    if (!WriteAll(fd, piece))
+      Fail(path, errno);
+  });
+  return temporary;
+}
+
+// A flushed new file takes the target's name.
+bool PutInPlace(Temporary& temporary, const std::string& name) {
+  return temporary.Name() && temporary.Close() && temporary.RenameTo(name);
+}
+
+// The directory's path free of links, to tell whether two paths name one place.
+std::string DirectoryKey(int directory) {
+  return LinkText("/proc/self/fd/" + std::to_string(directory));
+}
+
 }  // namespace
 
 std::string FormReportPath(std::string_view directory, std::string_view name) {
@@ -288,43 +369,169 @@ std::string FormReportPath(std::string_view directory, std::string_view name) {
   return path;
 }
 
-void WriteFileReplacing(const std::string& path, std::string_view bytes, TemporaryKind kind) {
-  const Target target = Resolve(path);
-  const struct stat& existing = target.info;
-  // Renaming over a device, a directory or a pipe would destroy it rather than write into it.
-  if (target.exists && !S_ISREG(existing.st_mode))
-    Refuse(path, S_ISDIR(existing.st_mode) ? "na tom místě je adresář." : "je to zvláštní soubor.");
-
-  const std::string directoryPath = DirectoryOf(target.path);
-  const std::string name = NameOf(target.path);
-  const FileDescriptor directory(::open(directoryPath.empty() ? "." : directoryPath.c_str(),
-                                        O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() < 0)
-    Fail(path, errno);
-  if (target.exists) {
-    // The name must still be the file the kernel resolved, not something put there since.
-    struct stat there {};
-    if (::fstatat(directory.get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0)
-      Fail(path, errno);
-    if (there.st_dev != existing.st_dev || there.st_ino != existing.st_ino)
-      Refuse(path, "soubor byl mezitím přesunut nebo nahrazen.");
-    // Replacing is not writing, but a file the user may not write is refused as by `>`.
-    if (::faccessat(directory.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
-      Fail(path, errno);
-  }
-
-  // A replaced report may be private: the new file is private until it has the old one's mode.
-  // A new report is created with the usual mode under the umask.
-  Temporary temporary(directory.get(), kind, target.exists ? 0600 : 0666);
-  if (temporary.fd() < 0)
-    Fail(path, errno);
-  const bool ok = (!target.exists || TakeOverAttributes(temporary.fd(), existing)) &&
-                  WriteAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&
-                  temporary.Name() && temporary.Close() && temporary.RenameTo(name);
-  if (!ok)
+void WriteFileReplacing(const std::string& path, const ByteSource& source, TemporaryKind kind) {
+  const Place place = CheckPlace(path);
+  const std::unique_ptr<Temporary> temporary = WriteTemporary(path, place, source, kind);
+  if (::fsync(temporary->fd()) != 0 || !PutInPlace(*temporary, place.name))
     Fail(path, errno);
   // Best effort: the report is in place; a directory that cannot be flushed changes nothing.
-  ::fsync(directory.get());
+  ::fsync(place.directory->get());
+}
+
+void WriteFileReplacing(const std::string& path, std::string_view bytes, TemporaryKind kind) {
+  WriteFileReplacing(
+      path, [bytes](const ByteSink& put) { put(bytes); }, kind);
+}
+
+struct ReportBatch::Staged {
+  std::string path;          // as given, for messages
+  std::size_t tag = 0;       // the caller's, for its failure
+  std::string directoryKey;  // the target's directory free of links
+  std::string key;           // that, '/' and the target's name
+  Place place;
+  std::unique_ptr<Temporary> temporary;
+  dev_t device = 0;
+  int flushError = 0;  // errno of a failed flush
+};
+
+namespace {
+
+// Every new file of the group on the disk: one syncfs per file system, each file by itself
+// only where that fails. Touches nothing but the descriptors and flushError, so it may run
+// beside the thread that stages the next group.
+void FlushToDisk(const std::vector<std::unique_ptr<ReportBatch::Staged>>& group) {
+  std::vector<dev_t> flushed;
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    const dev_t device = group[i]->device;
+    if (std::find(flushed.begin(), flushed.end(), device) != flushed.end())
+      continue;
+    flushed.push_back(device);
+    if (::syncfs(group[i]->temporary->fd()) == 0)
+      continue;
+    for (std::size_t j = i; j < group.size(); ++j) {
+      if (group[j]->device == device && ::fsync(group[j]->temporary->fd()) != 0)
+        group[j]->flushError = errno;
+    }
+  }
+}
+
+// Then the names, in the order staged (a file that cannot take its name leaves the old one),
+// and each directory flushed once, best effort as for one report.
+void PutGroupInPlace(const std::vector<std::unique_ptr<ReportBatch::Staged>>& group,
+                     std::vector<ReportBatch::Failure>& failures) {
+  const auto fail = [&](const ReportBatch::Staged& staged, int errorNumber) {
+    try {
+      Fail(staged.path, errorNumber);
+    } catch (const ReportWriteError& error) {
+      failures.push_back({staged.tag, error});
+    }
+  };
+  std::vector<int> renamedIn;
+  for (const auto& staged : group) {
+    if (staged->flushError != 0) {
+      fail(*staged, staged->flushError);
+      continue;
+    }
+    if (!PutInPlace(*staged->temporary, staged->place.name)) {
+      fail(*staged, errno);
+      continue;
+    }
+    const int directory = staged->place.directory->get();
+    if (std::find(renamedIn.begin(), renamedIn.end(), directory) == renamedIn.end())
+      renamedIn.push_back(directory);
+  }
+  for (const int directory : renamedIn)
+    ::fsync(directory);
+}
+
+}  // namespace
+
+ReportBatch::ReportBatch(TemporaryKind kind) : kind_(kind) {}
+
+ReportBatch::~ReportBatch() {
+  if (flusher_.joinable())
+    flusher_.join();
+}
+
+void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::size_t tag) {
+  auto staged = std::make_unique<Staged>();
+  staged->path = path;
+  staged->tag = tag;
+  staged->place = CheckPlace(path);
+  // Staged files in one directory share its descriptor, so a batch holds few open.
+  staged->directoryKey = DirectoryKey(staged->place.directory->get());
+  staged->key = staged->directoryKey + "/" + staged->place.name;
+  for (const auto& other : staged_) {
+    if (other->directoryKey == staged->directoryKey) {
+      staged->place.directory = other->place.directory;
+      break;
+    }
+  }
+  staged->temporary = WriteTemporary(path, staged->place, source, kind_);
+  struct stat info {};
+  if (::fstat(staged->temporary->fd(), &info) != 0)
+    Fail(path, errno);
+  staged->device = info.st_dev;
+  staged_.push_back(std::move(staged));
+}
+
+bool ReportBatch::Holds(const std::string& path) const {
+  if (staged_.empty() && sent_.empty())
+    return false;
+  const auto anyStaged = [&](const auto& matches) {
+    return std::any_of(staged_.begin(), staged_.end(), matches) ||
+           std::any_of(sent_.begin(), sent_.end(), matches);
+  };
+  // An existing file is one a staged report replaces when it is the very file (a single stat);
+  // only a missing one needs its place compared with those of the new reports.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    return anyStaged([&](const auto& staged) {
+      const Target& target = staged->place.target;
+      return target.exists && target.info.st_dev == info.st_dev &&
+             target.info.st_ino == info.st_ino;
+    });
+  }
+  if (errno != ENOENT)
+    return false;
+  try {
+    const Place place = CheckPlace(path);
+    const std::string key = DirectoryKey(place.directory->get()) + "/" + place.name;
+    return anyStaged([&](const auto& staged) { return staged->key == key; });
+  } catch (const ReportWriteError&) {
+    return false;  // a path that could not be written cannot be one staged either
+  }
+}
+
+std::vector<ReportBatch::Failure> ReportBatch::PutSentInPlace() {
+  std::vector<Failure> failures;
+  if (flusher_.joinable())
+    flusher_.join();
+  PutGroupInPlace(sent_, failures);
+  sent_.clear();
+  return failures;
+}
+
+std::vector<ReportBatch::Failure> ReportBatch::Send() {
+  std::vector<Failure> failures = PutSentInPlace();
+  sent_ = std::move(staged_);
+  staged_.clear();
+  // The flushing thread takes no signal: the handlers run where the temporaries are armed.
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+  flusher_ = std::thread([this] { FlushToDisk(sent_); });
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return failures;
+}
+
+std::vector<ReportBatch::Failure> ReportBatch::Commit() {
+  std::vector<Failure> failures = PutSentInPlace();
+  FlushToDisk(staged_);
+  PutGroupInPlace(staged_, failures);
+  staged_.clear();
+  return failures;
 }
 
 std::optional<int> DescriptorNamedBy(const std::string& path) {

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
+
+#include "report/byte_sink.h"
+#include "spectrum/errors.h"
 
 // The report path from the window: the directory shown, the typed name and ".txt", joined as they
 // stand (nothing trimmed, ".txt" added even after ".txt"; an empty directory gives a relative
@@ -27,6 +34,61 @@ enum class TemporaryKind {
 // directory or a special file stands there, or when a link cannot be followed.
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+// The same with the bytes handed over piece by piece (report_text.h's StreamReport).
+void WriteFileReplacing(const std::string& path, const ByteSource& source,
+                        TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+// Replaces many reports, each as WriteFileReplacing does, but flushes them to disk together:
+// Stage() checks the target and writes the new file beside it at once; Send() has the staged
+// files flushed to disk in the background (one syncfs per file system, fsync of each file where
+// that fails) while the next are staged; Commit() waits for that, renames each file over its
+// target and flushes each directory once. Each target holds either its old file or the whole
+// new one at any moment, also when a later step fails or the process dies. Unnamed temporaries
+// get their names only when renamed; named ones are removed by the signal handlers like a single
+// report's. Destroying the batch discards what was not put in place.
+class ReportBatch {
+ public:
+  // Staged reports at most; stage more only after Send() or Commit().
+  static constexpr std::size_t kCapacity = 128;
+
+  explicit ReportBatch(TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+  ~ReportBatch();
+  ReportBatch(const ReportBatch&) = delete;
+  ReportBatch& operator=(const ReportBatch&) = delete;
+
+  // Throws ReportWriteError as WriteFileReplacing would; nothing is staged then. `tag` comes
+  // back with the report's failure, if any.
+  void Stage(const std::string& path, const ByteSource& source, std::size_t tag = 0);
+
+  std::size_t staged() const { return staged_.size(); }
+  bool full() const { return staged_.size() >= kCapacity; }
+
+  // Whether a report staged or sent will replace the file `path` names: one who reads it must
+  // commit first to see what a run before would have written.
+  bool Holds(const std::string& path) const;
+
+  // A report that did not take its place; its target keeps the old file.
+  struct Failure {
+    std::size_t tag;
+    ReportWriteError error;
+  };
+  // Puts in place what was sent before, then sends the staged reports to disk in the background.
+  std::vector<Failure> Send();
+  // Puts every report in place, in the order staged (of two for one target, the later wins),
+  // and returns those that failed. The batch is empty afterwards.
+  std::vector<Failure> Commit();
+
+  struct Staged;
+
+ private:
+  std::vector<Failure> PutSentInPlace();
+
+  TemporaryKind kind_;
+  std::vector<std::unique_ptr<Staged>> staged_;
+  std::vector<std::unique_ptr<Staged>> sent_;  // being flushed by `flusher_`
+  std::thread flusher_;
+};
 
 // Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
 // being written and then end the process by the same signal, and ignores SIGXFSZ, so that a

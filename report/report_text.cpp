@@ -1,18 +1,12 @@
 #include "report/report_text.h"
 
+#include <array>
+
 #include "spectrum/decimal_text.h"
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-
-void AppendNumberCell(std::string& out, double value, char separator) {
-  const std::size_t start = out.size();
-  AppendFloatText(out, value, separator);
-  const std::size_t length = out.size() - start;
-  if (length < kReportCellWidth)
-    out.append(kReportCellWidth - length, ' ');
-}
 
 }  // namespace
 
@@ -22,20 +16,57 @@ void AppendReportCell(std::string& out, std::string_view text) {
     out.append(kReportCellWidth - text.size(), ' ');
 }
 
-std::string FormatReport(std::span<const SpectrumPoint> points, char separator) {
-  std::string out;
-  out.reserve(116 * (points.size() + 1) + 88);
+namespace {
+
+// Writes the report into `out`, handing it to `flush` whenever it has grown to `pieceSize`.
+template <typename Flush>
+void EmitReport(std::span<const SpectrumPoint> points, char separator, std::string& out,
+                std::size_t pieceSize, const Flush& flush) {
   AppendReportCell(out, "f (Hz)");
   AppendReportCell(out, "Re (Ohm)");
   AppendReportCell(out, "-Im (Ohm)");
   out += kLineEnd;
   out.append(kReportRuleWidth, '-');
   out += kLineEnd;
+  // A number never fills its cell, so each line is a blank line with the numbers written in.
+  static_assert(kMaxFloatTextLength < kReportCellWidth);
+  constexpr std::size_t kLineLength = 3 * kReportCellWidth + 2;
+  constexpr std::array<char, kLineLength> kBlankLine = [] {
+    std::array<char, kLineLength> line{};
+    line.fill(' ');
+    line[kLineLength - 2] = '\r';
+    line[kLineLength - 1] = '\n';
+    return line;
+  }();
   for (const SpectrumPoint& point : points) {
-    AppendNumberCell(out, point.f, separator);
-    AppendNumberCell(out, point.re, separator);
-    AppendNumberCell(out, point.im, separator);
-    out += kLineEnd;
+    const std::size_t start = out.size();
+    out.append(kBlankLine.data(), kLineLength);
+    char* const line = out.data() + start;
+    WriteFloatText(line, point.f, separator);
+    WriteFloatText(line + kReportCellWidth, point.re, separator);
+    WriteFloatText(line + 2 * kReportCellWidth, point.im, separator);
+    if (out.size() >= pieceSize)
+      flush();
   }
+}
+
+}  // namespace
+
+std::string FormatReport(std::span<const SpectrumPoint> points, char separator) {
+  std::string out;
+  out.reserve(116 * (points.size() + 1) + 88);
+  EmitReport(points, separator, out, std::string::npos, [] {});
   return out;
+}
+
+void StreamReport(std::span<const SpectrumPoint> points, char separator, const ByteSink& put) {
+  std::string piece;
+  piece.reserve(kBytePieceSize + 3 * kReportCellWidth + 64);  // one line more never reallocates
+  const auto flush = [&] {
+    put(piece);
+    piece.clear();
+  };
+  EmitReport(points, separator, piece, kBytePieceSize, flush);
+  if (!piece.empty())
+    flush();
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/byte_sink.h"
 #include "spectrum/spectrum_point.h"
 
 // The report's bytes: a header line of three cells ("f (Hz)", "Re (Ohm)", "-Im (Ohm)"), a rule
@@ -12,6 +13,9 @@
 // CR LF, so the file is the same bytes the lab's Windows machines read.
 // Size: 116 * (points + 1) + 88 bytes.
 std::string FormatReport(std::span<const SpectrumPoint> points, char separator);
+
+// The same bytes handed to `put` in pieces of about kBytePieceSize.
+void StreamReport(std::span<const SpectrumPoint> points, char separator, const ByteSink& put);
 
 inline constexpr std::size_t kReportCellWidth = 38;
 

@@ -27,3 +27,10 @@ std::string FloatToStr(double value, char separator);
 
 // Appends FloatToStr's text to `out` without a temporary string.
 void AppendFloatText(std::string& out, double value, char separator);
+
+// No text of FloatToStr is longer ("-1,23456789012345E-308" and the like).
+inline constexpr std::size_t kMaxFloatTextLength = 22;
+
+// Writes FloatToStr's text at `out`, which has room for kMaxFloatTextLength characters; returns
+// the end of the text.
+char* WriteFloatText(char* out, double value, char separator);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,68 @@ TEST_F(CliTest, TakesTheSeparatorFromTheLocaleUnlessGiven) {
   EXPECT_EQ(RunCli(dir, {"p1.txt", "p2.txt"}, "en_US.UTF-8").out,
             kReportHead + ReportRow("0.5", "-0.25", "0.5"));
   EXPECT_EQ(RunCli(dir, {"--decimal-separator", ".", "p1.txt", "p2.txt"}, "cs_CZ.UTF-8").status, 0);
+}
+
+// A static C library reads no system locale: its cs_CZ.UTF-8 gives a full stop, and a comma file
+// would be refused or misread. odecet-cli must keep the regional separator however it is linked.
+TEST_F(CliTest, ReadsACommaFileUnderACommaLocaleHoweverItIsLinked) {
+  if (DecimalSeparatorIsMissing())
+    GTEST_SKIP() << "cs_CZ.UTF-8 is missing; run through ctest";
+  const Outcome single = RunCli(dir, {"k1.txt", "k2.txt"}, "cs_CZ.UTF-8");
+  EXPECT_EQ(single.status, 0) << single.err;
+  EXPECT_EQ(single.out, expected);
+  dir.Write("list", "k1.txt\tk2.txt\tr.txt\n");
+  EXPECT_EQ(RunCli(dir, {"--batch=list"}, "cs_CZ.UTF-8").status, 0);
+  EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), expected);
+}
+
+// Every job of a list as a single run would do it: the same bytes, the same statuses, its messages
+// marked with its line; a failing job stops none of the others.
+TEST_F(CliTest, ABatchRunsEachJobAsASingleRunAndGivesTheWorstStatus) {
+  dir.Write("one.txt", "1\n100 1 1\n");
+  std::filesystem::create_directory(dir.path() + "/sub dir");
+  const std::string jobs =
+      "# step 4\tstep 3\treport\n"
+      "k1.txt\tk2.txt\tr1.txt\n"
+      "\n"
+      "k1.txt\tone.txt\tr2.txt\n"        // 4: the spectra differ
+      "k1.txt\tmissing.txt\tr3.txt\r\n"  // 5: no such step file
+      "k2.txt\tk1.txt\tsub dir/r 4.txt\n"
+      "k1.txt\tk2.txt\tno dir/r5.txt\n"  // 7: the report cannot be written
+      "r1.txt\tk2.txt\tr6.txt\n";        // 8: reads line 2's report, which is no step file
+  dir.Write("list", jobs);
+  dir.Write("bad list", jobs + "k1.txt k2.txt r7.txt\n");  // 9: no tabs
+
+  const Outcome bad = RunCli(dir, {"-d,", "--batch", "bad list"});
+  EXPECT_EQ(bad.status, 64) << bad.err;
+  const Outcome fromStdin = RunCli(dir, {"--batch=-", "--decimal-separator=,"}, "C", [&] {
+    ::dup2(::open((dir.path() + "/list").c_str(), O_RDONLY), STDIN_FILENO);
+  });
+  EXPECT_EQ(fromStdin.status, 3) << fromStdin.err;
+  EXPECT_EQ(fromStdin.out, "");
+
+  for (const Outcome* outcome : {&bad, &fromStdin}) {
+    std::set<std::string> lines;
+    const std::regex marked("odecet-cli: řádek ([0-9]+): [^\n]+\n");
+    for (std::sregex_iterator it(outcome->err.begin(), outcome->err.end(), marked), end; it != end;
+         ++it)
+      lines.insert((*it)[1]);
+    EXPECT_EQ(std::regex_replace(outcome->err, marked, ""), "") << "every line is marked";
+    std::set<std::string> failing{"4", "5", "7", "8"};
+    if (outcome == &bad)
+      failing.insert("9");
+    EXPECT_EQ(lines, failing) << outcome->err;
+    EXPECT_THAT(outcome->err, HasSubstr("řádek 8: Soubor „r1.txt“")) << "line 2 was written first";
+  }
+  EXPECT_EQ(ReadAll(dir.path() + "/r1.txt"), RunCli(dir, {"-d,", "k1.txt", "k2.txt"}).out);
+  EXPECT_EQ(ReadAll(dir.path() + "/sub dir/r 4.txt"), RunCli(dir, {"-d,", "k2.txt", "k1.txt"}).out);
+  for (const char* absent : {"r2.txt", "r3.txt", "r6.txt", "r7.txt"})
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/" + absent)) << absent;
+  EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
+
+  EXPECT_EQ(RunCli(dir, {"--batch=list", "k1.txt"}).status, 64) << "steps come from the list";
+  EXPECT_EQ(RunCli(dir, {"--batch=list", "-o", "r"}).status, 64) << "so do the reports";
+  EXPECT_EQ(RunCli(dir, {"--batch=nothing"}).status, 2);
 }
 
 // The table for fitting programs reads the same everywhere: full stops even under a comma locale

@@ -81,6 +81,45 @@ TEST_P(ReplacingWrite, CreatesOrReplacesTheWholeFile) {
   EXPECT_EQ(ModeOf(dir.path() + "/new.txt"), 0640u) << "a new report follows the umask";
 }
 
+// A batch leaves every target alone until its commit, then puts each new file in place as a
+// single write would; a target that cannot be staged is refused at once and costs the others
+// nothing.
+TEST_P(ReplacingWrite, ABatchReplacesItsReportsOnlyAtTheCommit) {
+  const std::string old = dir.Write("old.txt", "old");
+  ::chmod(old.c_str(), 0640);
+  const std::string fresh = dir.path() + "/fresh.txt";
+  ReportBatch batch(GetParam());
+  const auto pieces = [](std::string_view a, std::string_view b) {
+    return [=](const ByteSink& put) {
+      put(a);
+      put(b);
+    };
+  };
+  batch.Stage(old, pieces("new ", "report"));
+  batch.Stage(fresh, pieces("first", ""));
+  batch.Stage(fresh, pieces("second", ""));
+  EXPECT_THROW(batch.Stage(dir.path() + "/missing/r.txt", pieces("x", "")), ReportWriteError);
+  EXPECT_EQ(batch.staged(), 3u);
+  EXPECT_THAT(batch.Send(), ::testing::IsEmpty()) << "on its way to disk, not yet in place";
+  const std::string late = dir.path() + "/late.txt";
+  batch.Stage(late, pieces("late", ""));
+  EXPECT_TRUE(batch.Holds(late));
+  EXPECT_TRUE(batch.Holds(fresh));
+  EXPECT_TRUE(batch.Holds(dir.path() + "/./old.txt"));
+  EXPECT_FALSE(batch.Holds(dir.path() + "/other.txt"));
+  EXPECT_EQ(ReadAll(old), "old");
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+
+  EXPECT_THAT(batch.Commit(), ::testing::IsEmpty());
+  EXPECT_EQ(batch.staged(), 0u);
+  EXPECT_FALSE(batch.Holds(late));
+  EXPECT_EQ(ReadAll(old), "new report");
+  EXPECT_EQ(ModeOf(old), 0640u);
+  EXPECT_EQ(ReadAll(fresh), "second") << "of two reports for one path the later wins";
+  EXPECT_EQ(ReadAll(late), "late");
+  EXPECT_EQ(EntriesIn(dir.path()), 3u) << "no temporary file is left behind";
+}
+
 TEST_P(ReplacingWrite, NamesThePathWhenTheFileCannotBeCreated) {
   const std::string path = dir.path() + "/missing/report.txt";
   EXPECT_THAT(ErrorOf(path), HasSubstr(path));

@@ -1,6 +1,6 @@
-# The same job as odecet-cli, in awk, as a yardstick: read both step files (count, then f re im
-# per point, any white space), check count and frequencies, write the fixed-width report with
-# CR LF. Usage: awk -f subtract.awk STEP1 STEP2 > REPORT
+# odecet-cli's job in awk, token by token as odecet-cli reads (count, then f re im per point,
+# any white space between): both files kept whole, checked, then the report written.
+# Usage: mawk -f tokens.awk STEP1 STEP2 > REPORT
 function load(file, table,    line, words, m, j, k, tokens, n, i) {
   k = 0
   while ((getline line < file) > 0) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+// Takes a file's bytes piece by piece, in order; throws to stop the writing.
+using ByteSink = std::function<void(std::string_view)>;
+
+// Hands a file's bytes to a sink piece by piece, so that a file of any length is written through
+// one small buffer instead of being held whole.
+using ByteSource = std::function<void(const ByteSink&)>;
+
+// The size of the pieces the report and table writers hand on.
+inline constexpr std::size_t kBytePieceSize = 8192;
