@@ -111,6 +111,9 @@ def main():
     core(build)
     end_to_end(build)
 
+    import window_startup  # the window against a minimal Qt window, beside this script
+    window_startup.report(build)
+
 
 if __name__ == "__main__":
     main()
