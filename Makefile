@@ -54,11 +54,12 @@ check-package: package
 	@tools/install-deps.sh lintian desktop-file-utils appstream
 	tools/check-package.sh $(PACKAGE_DIR)
 
-# Benchmarks, in Release: the core stages, then odecet-cli against awk.
+# Benchmarks, in Release: the core stages, then odecet-cli against awk, then the window's start-up
+# under Xvfb and openbox against a minimal Qt window.
 bench: deps
-	@tools/install-deps.sh libbenchmark-dev python3 mawk
+	@tools/install-deps.sh libbenchmark-dev python3 mawk libx11-dev xvfb openbox x11-utils
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DODECET_BUILD_BENCH=ON \
-	      -DODECET_BUILD_TESTS=OFF -DODECET_BUILD_GUI=OFF
+	      -DODECET_BUILD_TESTS=OFF -DODECET_BUILD_GUI=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	python3 bench/run.py $(BENCH_DIR)
 

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/application.h"
+#include "app/font_warmup.h"
 #include "app/odecet.h"
 #include "app/platform.h"
 #include "report/report_file.h"
@@ -11,10 +12,12 @@ static SpectrumData Spectra;
 
 int main(int, char* argv[]) {
   InstallWriteSignalHandlers();
+  TFontWarmup fonts;
   // The program takes no arguments; Qt sees none either.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   TApplication Application(qtArgc, qtArgv);
+  fonts.Wait();
   try {
     Form1 = new TForm1(Spectra);
     Form1->show();

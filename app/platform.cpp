@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include <png.h>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 
 namespace {
 
@@ -65,22 +68,31 @@ QString WindowCaption() {
 }  // namespace
 
 TFileDialog::TFileDialog(QWidget* owner, bool forSaving, const QList<Filter>& filters)
-    : dialog_(new TypedNameFileDialog(owner)) {
+    : owner_(owner), forSaving_(forSaving), filters_(filters) {}
+
+// Built when first needed: building both of Qt's dialogs took over a quarter of the window's
+// start-up, and a dialog is only ever opened once the window is up.
+QFileDialog* TFileDialog::dialog() {
+  if (dialog_ != nullptr)
+    return dialog_;
+  dialog_ = new TypedNameFileDialog(owner_);
   // Qt's own dialog everywhere, so filters and answers behave the same on every desktop.
   dialog_->setOption(QFileDialog::DontUseNativeDialog);
   dialog_->setOption(QFileDialog::HideNameFilterDetails);
   dialog_->setFont(QApplication::font());
-  dialog_->setNameFilters(NameFilters(filters));
-  if (forSaving) {
+  dialog_->setNameFilters(NameFilters(filters_));
+  if (forSaving_) {
     dialog_->setAcceptMode(QFileDialog::AcceptSave);
     dialog_->setFileMode(QFileDialog::AnyFile);  // asks before replacing an existing file
   } else {
     dialog_->setAcceptMode(QFileDialog::AcceptOpen);
     dialog_->setFileMode(QFileDialog::ExistingFile);
   }
+  return dialog_;
 }
 
 bool TFileDialog::Execute() {
+  dialog();  // built on the first opening
   const QFileInfo current(FileName);
   if (FileName.contains('/')) {
     dialog_->setDirectory(current.absolutePath());
@@ -117,10 +129,40 @@ TSaveDialog::TSaveDialog(QWidget* owner)
                   {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*txt")},
                    {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}) {}
 
+namespace {
+
+// Qt's image reader loads every image-format plugin (SVG, GIF, ICO, JPEG and the libraries behind
+// them) before it picks its own PNG reader; libpng reads the small icons directly.
+QImage ReadPng(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  const QByteArray bytes = file.readAll();
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&png, bytes.constData(),
+                                       static_cast<std::size_t>(bytes.size())) == 0)
+    return {};
+  png.format = PNG_FORMAT_RGBA;  // byte order of QImage::Format_RGBA8888 on every machine
+  QImage image(static_cast<int>(png.width), static_cast<int>(png.height), QImage::Format_RGBA8888);
+  if (image.isNull() ||
+      png_image_finish_read(&png, nullptr, image.bits(),
+                            static_cast<png_int_32>(image.bytesPerLine()), nullptr) == 0) {
+    png_image_free(&png);
+    return {};
+  }
+  return image;
+}
+
+}  // namespace
+
 QIcon ApplicationIcon() {
+  // Only the sizes a window's frame, task bar and window switcher draw: each size is decoded and
+  // sent to the window system at start. Menus and docks take the larger ones from the icons the
+  // desktop entry installs.
   QIcon icon;
-  for (const int size : {32, 48, 64, 128, 256})
-    icon.addFile(QStringLiteral(":/icons/odecet-%1.png").arg(size), QSize(size, size));
+  for (const int size : {32, 48})
+    icon.addPixmap(QPixmap::fromImage(ReadPng(QStringLiteral(":/icons/odecet-%1.png").arg(size))));
   return icon;
 }
 

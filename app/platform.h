@@ -12,8 +12,9 @@ class QIcon;
 class QLabel;
 class QWidget;
 
-// A file dialog that lives as long as its window. After a confirmed choice FileName holds the
-// chosen file's full path, and the next opening starts there, in that file's directory.
+// A file dialog that lives as long as its window, built when first opened. After a confirmed choice
+// FileName holds the chosen file's full path, and the next opening starts there, in that file's
+// directory.
 class TFileDialog {
  public:
   // Filter entries are (shown text, patterns) pairs.
@@ -27,10 +28,14 @@ class TFileDialog {
   QString FileName = QStringLiteral("*.txt");
   QString InitialDir;  // where the next opening starts unless FileName names a file
 
-  QFileDialog* dialog() const { return dialog_; }
+  // Qt's dialog, built on the first call; the window owns it.
+  QFileDialog* dialog();
 
  private:
-  QFileDialog* dialog_;
+  QWidget* owner_;
+  bool forSaving_;
+  QList<Filter> filters_;
+  QFileDialog* dialog_ = nullptr;
 };
 
 class TOpenDialog : public TFileDialog {
@@ -43,7 +48,7 @@ class TSaveDialog : public TFileDialog {
   explicit TSaveDialog(QWidget* owner);
 };
 
-// The program's icon in every size it ships, for the window and the application.
+// The program's icon in the sizes a window shows, for the window and the application.
 QIcon ApplicationIcon();
 
 // A modal warning box with the single button OK; `detail` is shown below the text.

@@ -228,6 +228,9 @@ def main():
     if not met_all:
         sys.exit(1)
 
+    import window_startup  # the window against a minimal Qt window, beside this script
+    window_startup.report(build)
+
 
 if __name__ == "__main__":
     main()

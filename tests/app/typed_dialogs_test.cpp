@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QMessageBox>
 #include <filesystem>
@@ -163,7 +165,25 @@ TEST_F(WindowTest, QtsOwnTextsAreCzech) {
 TEST_F(WindowTest, TheWindowAndTheApplicationHaveTheIcon) {
   EXPECT_FALSE(form->windowIcon().isNull());
   EXPECT_FALSE(QApplication::windowIcon().isNull());
-  EXPECT_FALSE(QApplication::windowIcon().pixmap(32, 32).isNull());
+  // The sizes a window shows, each pixel as the shipped picture has it (the icon is decoded
+  // without Qt's image reader).
+  const QIcon icon = QApplication::windowIcon();
+  EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{32, 32}, {48, 48}}));
+  for (const int size : {32, 48}) {
+    const QImage shipped(QStringLiteral(":/icons/odecet-%1.png").arg(size));
+    ASSERT_FALSE(shipped.isNull());
+    EXPECT_EQ(
+        icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+        shipped.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        << size;
+  }
+}
+
+TEST_F(WindowTest, BuildsTheFileDialogsOnlyWhenFirstOpened) {
+  EXPECT_TRUE(form->findChildren<QFileDialog*>().isEmpty()) << "they would slow the start";
+  script.Then(ModalScript::Cancel());
+  Click(form->Button1);
+  EXPECT_EQ(form->findChildren<QFileDialog*>().size(), 1);
 }
 
 }  // namespace
