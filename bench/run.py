@@ -224,12 +224,12 @@ def main():
         single, memory = one_call(build, mawk, awk, step1, step2, folder, memory_folder)
         batched = batch(build, mawk, awk, step1, step2, folder, memory_folder)
     met_all = targets(single, memory, batched)
+
+    import window_startup  # the window against a minimal Qt window, beside this script
+    met_all = window_startup.report(build) and met_all
     print(f"At the end: {load()}")
     if not met_all:
         sys.exit(1)
-
-    import window_startup  # the window against a minimal Qt window, beside this script
-    window_startup.report(build)
 
 
 if __name__ == "__main__":

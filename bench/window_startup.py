@@ -69,7 +69,7 @@ def report(build, runs=100):
                 "minimal with text": [minimal, "text"]}
     if not all(os.path.exists(path) for path in [timer, *(c[0] for c in programs.values())]):
         print("Window start-up: not built (needs the window, ODECET_BUILD_GUI=ON)")
-        return
+        return True
     started = []
     home = tempfile.mkdtemp(prefix="odecet-window-bench-")
     try:
@@ -113,6 +113,7 @@ def report(build, runs=100):
     print(f"  a minimal window with one line edit and one button {text:.1f} ms "
           f"{text_memory:.1f} MB: {text / floor:.2f}x and {text_memory / floor_memory:.2f}x the "
           f"minimal window; odecet is {ours / text:.2f}x and {our_memory / text_memory:.2f}x that")
+    return time_ratio <= TIME_TARGET and memory_ratio <= MEMORY_TARGET
 
 
 if __name__ == "__main__":
