@@ -1,8 +1,10 @@
 #include "report/report_file.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -198,10 +200,16 @@ TEST_P(ReplacingWrite, RefusesAReportTheUserMayNotWrite) {
   }
 }
 
-// Turns fs.protected_symlinks on for a test where the kernel lets us, and back as it was.
+// Turns fs.protected_symlinks on for a test where the kernel lets us, and back as it was. The
+// setting is the whole machine's and ctest runs tests side by side, so the processes that
+// change it take turns through a lock.
 class ProtectedSymlinks {
  public:
-  ProtectedSymlinks() {
+  ProtectedSymlinks()
+      : lock_(::open("/tmp/odecet-test-protected-symlinks.lock", O_RDWR | O_CREAT | O_CLOEXEC,
+                     0666)) {
+    if (lock_ >= 0)
+      ::flock(lock_, LOCK_EX);
     std::ifstream("/proc/sys/fs/protected_symlinks") >> old_;
     if (old_ == 0 && (std::ofstream(kPath) << 1))
       restore_ = true;
@@ -209,6 +217,8 @@ class ProtectedSymlinks {
   ~ProtectedSymlinks() {
     if (restore_)
       std::ofstream(kPath) << old_;
+    if (lock_ >= 0)
+      ::close(lock_);
   }
   ProtectedSymlinks(const ProtectedSymlinks&) = delete;
   ProtectedSymlinks& operator=(const ProtectedSymlinks&) = delete;
@@ -216,6 +226,7 @@ class ProtectedSymlinks {
 
  private:
   static constexpr const char* kPath = "/proc/sys/fs/protected_symlinks";
+  int lock_;
   int old_ = 0;
   bool restore_ = false;
 };
