@@ -34,7 +34,8 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label = {}
     const auto end = text.find('\n');
     const std::string_view line = text.substr(0, end);
     std::fwrite(kProgram.data(), 1, kProgram.size(), err);
-    std::fwrite(label.data(), 1, label.size(), err);
+    if (!label.empty())  // an empty view may have no data pointer, which fwrite must not get
+      std::fwrite(label.data(), 1, label.size(), err);
     std::fwrite(line.data(), 1, line.size(), err);
     std::fputc('\n', err);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
