@@ -67,7 +67,7 @@ bench: deps
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DODECET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	cd $(SANITIZE_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	cd $(SANITIZE_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
 # Each libFuzzer target for FUZZ_SECONDS, from its seed corpus.
