@@ -1,6 +1,7 @@
 #include "app/odecet.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QFont>
 #include <QHelpEvent>
 #include <QIcon>
@@ -57,7 +58,7 @@ QAccessibleInterface* MainWindowAccessible(const QString&, QObject* object) {
 
 TForm1::TForm1(SpectrumData& data, QWidget* parent) : QWidget(parent), data_(data) {
   setWindowTitle(QStringLiteral("Odečet souborů"));
-  setWindowIcon(ApplicationIcon());
+  setWindowIcon(QApplication::windowIcon());  // decoded once, by the application
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);

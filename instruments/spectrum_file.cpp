@@ -137,23 +137,3 @@ LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::str
   TextSource source(bytes);
   return ReadSpectrumSource(source, separator, fileName, sources);
 }
-
-const char* SpectrumFileKindName(SpectrumFileKind kind) {
-  switch (kind) {
-    case SpectrumFileKind::kStep:
-      return "soubor kroku";
-    case SpectrumFileKind::kGamry:
-      return "Gamry DTA";
-    case SpectrumFileKind::kBioLogic:
-      return "BioLogic EC-Lab";
-    case SpectrumFileKind::kZPlot:
-      return "ZView/ZPlot";
-    case SpectrumFileKind::kChInstruments:
-      return "CH Instruments";
-    case SpectrumFileKind::kHeadedTable:
-      return "tabulka se záhlavím";
-    case SpectrumFileKind::kReport:
-      return "tabulka rozdílu";
-  }
-  return "";
-}

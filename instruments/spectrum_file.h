@@ -46,6 +46,3 @@ LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::str
 // The same for bytes from any source, however it splits them into chunks.
 LoadedSpectrum ReadSpectrumSource(ChunkSource& source, char separator, std::string_view fileName,
                                   SpectrumSources sources = SpectrumSources::kMeasurements);
-
-// A short Czech name of the kind, for messages and lists ("soubor kroku", "Gamry DTA", ...).
-const char* SpectrumFileKindName(SpectrumFileKind kind);

@@ -299,11 +299,6 @@ StepFile LoadStepFile(const std::string& path, char separator) {
   return ReadStepFile(source, separator, path);
 }
 
-StepFile ReadStepDescriptor(int fd, char separator, const std::string& fileName) {
-  FileSource source(fd, fileName);
-  return ReadStepFile(source, separator, fileName);
-}
-
 void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count) {
   std::copy(file.points.begin(), file.points.end(), table.begin());
   count = file.count;

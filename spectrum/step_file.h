@@ -51,8 +51,5 @@ StepFile ReadStepText(std::string_view text, char separator, std::string_view fi
 // Opens `path` and reads it; also throws StepFileError when it cannot be opened or read.
 StepFile LoadStepFile(const std::string& path, char separator);
 
-// Reads an open descriptor (standard input, say) to its end; `fileName` names it in errors.
-StepFile ReadStepDescriptor(int fd, char separator, const std::string& fileName);
-
 // Puts a loaded step into its table and count. Slots from the count upward are left as they are.
 void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count);
