@@ -18,14 +18,11 @@ fi
 work="$home/měření/vzorek-7"
 started=()
 cleanup() {
-  for pid in "${started[@]}"; do
-    kill "$pid" 2>/dev/null
-  done
-  wait 2>/dev/null
+  stop_started
   rm -rf "$home"
 }
-trap cleanup EXIT
 . "$root/tools/x-session.sh"
+trap cleanup EXIT
 
 "$root/tests/make-test-locales.sh" "$build/locale" || exit 1
 export LOCPATH=$build/locale HOME=$home
@@ -63,11 +60,15 @@ id=$(main)
 xdotool windowactivate "$id"
 dialog_open() { [ "$(xdotool getactivewindow)" != "$id" ]; }
 main_active() { [ "$(xdotool getactivewindow)" = "$id" ]; }
-xdotool mousemove --window "$id" 428 76 click 1
-wait_for 5 dialog_open || exit 1
-type_path 4-zebra.txt
-xdotool key Return
-wait_for 5 main_active || exit 1
+# load Y NAME: clicks the load button at height Y and confirms the typed NAME.
+load() {
+  xdotool mousemove --window "$id" 428 "$1" click 1
+  wait_for 5 dialog_open || exit 1
+  type_path "$2"
+  xdotool key Return
+  wait_for 5 main_active || exit 1
+}
+load 76 4-zebra.txt
 xdotool mousemove --window "$id" 428 108 click 1
 wait_for 5 dialog_open || exit 1
 type_path 3-z
@@ -75,11 +76,7 @@ sleep 1.5 # the completion list
 shoot "$(xdotool getactivewindow)" "$root/docs/open-dialog.png"
 xdotool key Escape Escape
 wait_for 5 main_active || exit 1
-xdotool mousemove --window "$id" 428 108 click 1
-wait_for 5 dialog_open || exit 1
-type_path 3-zebra.txt
-xdotool key Return
-wait_for 5 main_active || exit 1
+load 108 3-zebra.txt
 xdotool mousemove --window "$id" 212 138 click 1
 xdotool type --delay 20 rozdil
 sleep 0.5

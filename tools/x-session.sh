@@ -38,4 +38,13 @@ start_x_session() {
   wait_for 10 wm_ready || { echo "openbox did not start" >&2; return 1; }
 }
 
+# Ends every process in `started`.
+stop_started() {
+  local pid
+  for pid in "${started[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  wait 2>/dev/null
+}
+
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }

@@ -17,11 +17,9 @@ started=()
 failures=0
 step=0
 
+. "$here/../../tools/x-session.sh"
 cleanup() {
-  for pid in "${started[@]}"; do
-    kill "$pid" 2>/dev/null
-  done
-  wait 2>/dev/null
+  stop_started
   rm -rf "$root"
 }
 trap cleanup EXIT
@@ -36,7 +34,6 @@ fail() {
   echo "e2e: FAILED: $* (screenshot $out/failure-$step.png)" >&2
 }
 
-. "$here/../../tools/x-session.sh"
 start_x_session 1024x768 "$out" || exit 1
 
 # A Czech lab machine; the locale is generated into the build tree, as for the tests.
