@@ -68,21 +68,23 @@ CommandLine::Format ParseFormat(const std::string& text) {
   throw UsageError("formát musí být „report“ nebo „csv“, ne „" + QuoteForMessage(text) + "“");
 }
 
-// A lone number leaves no doubt about its separator, so both are taken whatever -d says.
+// A number typed on the command line. A lone number leaves no doubt about its separator, so
+// both are taken whatever -d says (that option governs the files).
+bool TryTypedNumber(const std::string& text, double& value) {
+  return TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value);
+}
+
 double ParseTolerance(const std::string& text) {
   double value = 0;
-  if ((TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value)) && value >= 0 &&
-      value < 1)
+  if (TryTypedNumber(text, value) && value >= 0 && value < 1)
     return value;
   throw UsageError("tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne „" +
                    QuoteForMessage(text) + "“");
 }
 
-// Either separator: a limit is typed by hand, whatever the files use.
 double ParseKkLimit(const std::string& text) {
   double value = 0.0;
-  if ((TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value)) &&
-      std::isfinite(value) && value > 0.0)
+  if (TryTypedNumber(text, value) && std::isfinite(value) && value > 0.0)
     return value;
   throw UsageError("mez odchylky musí být kladné číslo v procentech, ne „" + QuoteForMessage(text) +
                    "“");
