@@ -2,16 +2,20 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <random>
@@ -59,8 +63,12 @@ sigset_t CleanupSignalSet() {
 // The temporary files that a signal handler may have to remove: names in open directories. A
 // batch may hold as many named ones as it stages. Slots are written only with the signals
 // blocked, so a handler never sees one half set.
+// A batch's jobs may run on two threads: a slot is claimed by one compare-and-swap, and the
+// handlers use it only once it is fully armed.
+enum SlotState : int { kFree = 0, kClaimed = 1, kArmed = 2 };
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handlers read the slots");
 struct PendingTemporary {
-  volatile sig_atomic_t armed = 0;
+  std::atomic<int> state{kFree};
   int directory = -1;
   char name[32] = {};
 };
@@ -84,11 +92,12 @@ class SignalBlock {
 int Arm(int directory, const std::string& name) {
   for (int slot = 0; slot < static_cast<int>(std::size(pending)); ++slot) {
     PendingTemporary& entry = pending[slot];
-    if (entry.armed != 0)
+    int expected = kFree;
+    if (!entry.state.compare_exchange_strong(expected, kClaimed))
       continue;
     entry.directory = directory;
     std::memcpy(entry.name, name.c_str(), name.size() + 1);
-    entry.armed = 1;
+    entry.state.store(kArmed);
     return slot;
   }
   return -1;
@@ -96,12 +105,12 @@ int Arm(int directory, const std::string& name) {
 
 void Disarm(int slot) {
   if (slot >= 0)
-    pending[slot].armed = 0;
+    pending[slot].state.store(kFree);
 }
 
 extern "C" void RemoveTemporaryAndDie(int signal) {
   for (const PendingTemporary& entry : pending) {
-    if (entry.armed != 0)
+    if (entry.state.load() == kArmed)
       ::unlinkat(entry.directory, entry.name, 0);
   }
   std::signal(signal, SIG_DFL);
@@ -110,7 +119,14 @@ extern "C" void RemoveTemporaryAndDie(int signal) {
 
 // A short name, so that a report path near PATH_MAX needs no longer temporary path.
 std::string TemporaryName() {
-  static std::minstd_rand random(std::random_device{}());
+  // Each thread its own generator, seeded by the kernel (std::random_device would first probe
+  // the processor, which costs more than a small job).
+  thread_local std::minstd_rand random([] {
+    std::uint32_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != sizeof seed)
+      seed = static_cast<std::uint32_t>(::getpid()) ^ static_cast<std::uint32_t>(::time(nullptr));
+    return seed;
+  }());
   constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::string name = ".odecet-";
   for (int i = 0; i < 6; ++i)
@@ -446,7 +462,8 @@ void PutGroupInPlace(const std::vector<std::unique_ptr<ReportBatch::Staged>>& gr
 
 }  // namespace
 
-ReportBatch::ReportBatch(TemporaryKind kind) : kind_(kind) {}
+ReportBatch::ReportBatch(TemporaryKind kind, std::size_t capacity)
+    : kind_(kind), capacity_(std::clamp<std::size_t>(capacity, 1, kCapacity)) {}
 
 ReportBatch::~ReportBatch() {
   if (flusher_.joinable())
@@ -532,6 +549,20 @@ std::vector<ReportBatch::Failure> ReportBatch::Commit() {
   PutGroupInPlace(staged_, failures);
   staged_.clear();
   return failures;
+}
+
+std::optional<ReportTarget> IdentifyReportTarget(const std::string& path) {
+  try {
+    const Place place = CheckPlace(path);
+    ReportTarget target;
+    target.key = DirectoryKey(place.directory->get()) + "/" + place.name;
+    target.exists = place.target.exists;
+    target.device = place.target.info.st_dev;
+    target.inode = place.target.info.st_ino;
+    return target;
+  } catch (const ReportWriteError&) {
+    return std::nullopt;
+  }
 }
 
 std::optional<int> DescriptorNamedBy(const std::string& path) {

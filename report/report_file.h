@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -49,10 +51,13 @@ void WriteFileReplacing(const std::string& path, const ByteSource& source,
 // report's. Destroying the batch discards what was not put in place.
 class ReportBatch {
  public:
-  // Staged reports at most; stage more only after Send() or Commit().
+  // Staged reports at most (also the most any batch may be given); stage more only after Send()
+  // or Commit(). Batches that run at the same time should share this between them, so that
+  // the open files stay as few.
   static constexpr std::size_t kCapacity = 128;
 
-  explicit ReportBatch(TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+  explicit ReportBatch(TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported,
+                       std::size_t capacity = kCapacity);
   ~ReportBatch();
   ReportBatch(const ReportBatch&) = delete;
   ReportBatch& operator=(const ReportBatch&) = delete;
@@ -62,7 +67,7 @@ class ReportBatch {
   void Stage(const std::string& path, const ByteSource& source, std::size_t tag = 0);
 
   std::size_t staged() const { return staged_.size(); }
-  bool full() const { return staged_.size() >= kCapacity; }
+  bool full() const { return staged_.size() >= capacity_; }
 
   // Whether a report staged or sent will replace the file `path` names: one who reads it must
   // commit first to see what a run before would have written.
@@ -85,10 +90,22 @@ class ReportBatch {
   std::vector<Failure> PutSentInPlace();
 
   TemporaryKind kind_;
+  std::size_t capacity_;
   std::vector<std::unique_ptr<Staged>> staged_;
   std::vector<std::unique_ptr<Staged>> sent_;  // being flushed by `flusher_`
   std::thread flusher_;
 };
+
+// What a report written to `path` would replace, as far as it matters whether two paths of a
+// batch name one file: the file itself when it exists, else the place it would be created.
+struct ReportTarget {
+  std::string key;  // its directory free of links, '/' and its name
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+// Nothing when the report could not be written there at all.
+std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
 
 // Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
 // being written and then end the process by the same signal, and ignores SIGXFSZ, so that a

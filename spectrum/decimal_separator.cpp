@@ -19,9 +19,13 @@ NumericLocale LookUp(const char* localeName) {
     result.known = false;
     return result;
   }
-  const char* radix = nl_langinfo_l(RADIXCHAR, locale);
+  // Through the thread's locale rather than nl_langinfo_l: a statically linked C library's
+  // nl_langinfo_l answers from the "C" locale whatever it is given, and reads a full stop.
+  const locale_t previous = uselocale(locale);
+  const char* radix = nl_langinfo(RADIXCHAR);
   if (radix != nullptr && std::strlen(radix) == 1)
     result.separator = radix[0];
+  uselocale(previous);
   freelocale(locale);
   return result;
 }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -198,6 +199,57 @@ TEST_F(CliTest, ABatchRunsEachJobAsASingleRunAndGivesTheWorstStatus) {
   EXPECT_EQ(RunCli(dir, {"--batch=list", "k1.txt"}).status, 64) << "steps come from the list";
   EXPECT_EQ(RunCli(dir, {"--batch=list", "-o", "r"}).status, 64) << "so do the reports";
   EXPECT_EQ(RunCli(dir, {"--batch=nothing"}).status, 2);
+}
+
+// Jobs that touch none of each other's files run two at a time; their messages still come in the
+// list's order. Jobs that do touch them run in order: a later job reads an earlier one's report,
+// and of two reports to one file the later wins.
+TEST_F(CliTest, ABatchRunsSideBySideOnlyWhatOrderCannotChange) {
+  dir.Write("one.txt", "1\n100 1 1\n");
+  std::string independent;
+  std::set<std::string> failing;
+  for (int job = 1; job <= 60; ++job) {
+    const std::string report = "ind" + std::to_string(job) + ".txt";
+    if (job % 7 == 0) {
+      independent += "k1.txt\tone.txt\t" + report + "\n";
+      failing.insert(std::to_string(job));
+    } else {
+      independent += (job % 2 != 0 ? "k1.txt\tk2.txt\t" : "k2.txt\tk1.txt\t") + report + "\n";
+    }
+  }
+  dir.Write("independent", independent);
+  const Outcome sideBySide = RunCli(dir, {"-d,", "--batch=independent"});
+  EXPECT_EQ(sideBySide.status, 1) << sideBySide.err;
+  std::vector<int> spoken;
+  const std::regex marked("odecet-cli: řádek ([0-9]+): ");
+  for (std::sregex_iterator it(sideBySide.err.begin(), sideBySide.err.end(), marked), end;
+       it != end; ++it)
+    spoken.push_back(std::stoi((*it)[1]));
+  EXPECT_TRUE(std::is_sorted(spoken.begin(), spoken.end())) << sideBySide.err;
+  std::set<std::string> spokenLines;
+  for (const int line : spoken)
+    spokenLines.insert(std::to_string(line));
+  EXPECT_EQ(spokenLines, failing);
+  const std::string forward = RunCli(dir, {"-d,", "k1.txt", "k2.txt"}).out;
+  const std::string backward = RunCli(dir, {"-d,", "k2.txt", "k1.txt"}).out;
+  for (int job = 1; job <= 60; ++job) {
+    const std::string path = dir.path() + "/ind" + std::to_string(job) + ".txt";
+    if (job % 7 == 0)
+      EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    else
+      EXPECT_EQ(ReadAll(path), job % 2 != 0 ? forward : backward) << path;
+  }
+
+  // An old step file in the way of the first report: the second job must read the new report.
+  dir.Write("r.txt", "2\n100 1 2\n200 1 -1\n");
+  dir.Write("reads", "k1.txt\tk2.txt\tr.txt\nr.txt\tk2.txt\tq.txt\n");
+  const Outcome reads = RunCli(dir, {"-d,", "--batch=reads"});
+  EXPECT_EQ(reads.status, 2) << reads.err;
+  EXPECT_THAT(reads.err, HasSubstr("řádek 2: Soubor „r.txt“"));
+  dir.Write("twice", "k1.txt\tk2.txt\tsame.txt\nk2.txt\tk1.txt\tsame.txt\n");
+  EXPECT_EQ(RunCli(dir, {"-d,", "--batch=twice"}).status, 0);
+  EXPECT_EQ(ReadAll(dir.path() + "/same.txt"), backward);
+  EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
 }
 
 // The table for fitting programs reads the same everywhere: full stops even under a comma locale

@@ -1,0 +1,291 @@
+#include "cli/batch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "cli/run.h"
+#include "report/report_file.h"
+#include "spectrum/errors.h"
+#include "spectrum/message_text.h"
+#include "spectrum/system_error_text.h"
+
+namespace {
+
+// The whole list, read before the first job so that its jobs cannot change it.
+std::optional<std::string> ReadJobList(const std::string& path, std::FILE* err) {
+  const int fd = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string text;
+  bool ok = fd >= 0;
+  char buffer[65536];
+  while (ok) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  const int error = errno;
+  if (fd >= 0 && fd != STDIN_FILENO)
+    ::close(fd);
+  if (ok)
+    return text;
+  Complain(err, "Seznam úloh „" + VisibleText(path == "-" ? "standardní vstup" : path) +
+                    "“ nelze přečíst: " + SystemErrorText(error) + ".");
+  return std::nullopt;
+}
+
+// One line of the list: KROK1, KROK2 and VÝSTUP separated by tabs.
+struct Job {
+  std::string step1;
+  std::string step2;
+  std::string report;
+};
+
+// A line that holds a job, or why it holds none (a usage error: the list is the batch's
+// arguments).
+struct Entry {
+  std::size_t line = 0;
+  std::optional<Job> job;
+  std::string why;
+};
+
+std::optional<Job> ParseJob(std::string_view text, std::string& why) {
+  std::vector<std::string> fields;
+  for (;;) {
+    const auto tab = text.find('\t');
+    fields.emplace_back(text.substr(0, tab));
+    if (tab == std::string_view::npos)
+      break;
+    text.remove_prefix(tab + 1);
+  }
+  if (fields.size() != 3) {
+    why = "Řádek nemá tři pole oddělená tabulátorem (KROK1, KROK2 a VÝSTUP), má jich " +
+          std::to_string(fields.size());
+    return std::nullopt;
+  }
+  static constexpr const char* kNames[] = {"KROK1", "KROK2", "VÝSTUP"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (fields[i].empty()) {
+      why = std::string("Pole ") + kNames[i] + " je prázdné";
+      return std::nullopt;
+    }
+    if (i < 2 && fields[i] == "-") {
+      why = "Standardní vstup („-“) nemůže být souborem kroku v seznamu úloh";
+      return std::nullopt;
+    }
+  }
+  return Job{fields[0], fields[1], fields[2]};
+}
+
+std::vector<Entry> ParseList(std::string_view rest) {
+  std::vector<Entry> entries;
+  for (std::size_t number = 1; !rest.empty(); ++number) {
+    const auto end = rest.find('\n');
+    std::string_view text = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    if (text.ends_with('\r'))  // a list saved on Windows
+      text.remove_suffix(1);
+    if (text.empty() || text.starts_with('#'))
+      continue;
+    Entry entry;
+    entry.line = number;
+    entry.job = ParseJob(text, entry.why);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::string LineLabel(std::size_t number) {
+  return "řádek " + std::to_string(number) + ": ";
+}
+
+// Whether the jobs may run in any order: no report goes to a descriptor, no two reports replace
+// one file, and no job reads a file that a job replaces. Conservative: a step file that does
+// not exist yet (an earlier job might create it) makes the list depend on its order.
+bool JobsIndependent(const std::vector<Entry>& entries) {
+  std::vector<ReportTarget> targets;
+  std::vector<std::pair<dev_t, ino_t>> inputs;
+  for (const Entry& entry : entries) {
+    if (!entry.job)
+      continue;
+    if (DescriptorNamedBy(entry.job->report))
+      return false;
+    for (const std::string* step : {&entry.job->step1, &entry.job->step2}) {
+      struct stat info {};
+      if (::stat(step->c_str(), &info) != 0)
+        return false;
+      inputs.emplace_back(info.st_dev, info.st_ino);
+    }
+    if (std::optional<ReportTarget> target = IdentifyReportTarget(entry.job->report))
+      targets.push_back(std::move(*target));
+  }
+  std::sort(targets.begin(), targets.end(),
+            [](const ReportTarget& a, const ReportTarget& b) { return a.key < b.key; });
+  if (std::adjacent_find(targets.begin(), targets.end(), [](const auto& a, const auto& b) {
+        return a.key == b.key;
+      }) != targets.end())
+    return false;
+  std::vector<std::pair<dev_t, ino_t>> existing;
+  for (const ReportTarget& target : targets) {
+    if (target.exists)
+      existing.emplace_back(target.device, target.inode);
+  }
+  std::sort(existing.begin(), existing.end());
+  if (std::adjacent_find(existing.begin(), existing.end()) != existing.end())
+    return false;  // one file under two names
+  return std::none_of(inputs.begin(), inputs.end(), [&](const auto& input) {
+    return std::binary_search(existing.begin(), existing.end(), input);
+  });
+}
+
+// What a finished job has to say, kept until every job before it has spoken.
+struct Outcome {
+  bool done = false;
+  int status = kReportWritten;
+  std::vector<std::string> messages;
+};
+
+class BatchRun {
+ public:
+  BatchRun(const JobSettings& settings, std::FILE* out, std::FILE* err)
+      : settings_(settings), out_(out), err_(err) {}
+
+  // One job after the other, in the list's order: a job reading a report staged before it reads
+  // what an earlier run would have written.
+  void InOrder(const std::vector<Entry>& entries) {
+    ReportBatch batch;
+    std::vector<SpectrumPoint> diff;
+    for (const Entry& entry : entries) {
+      const std::string label = LineLabel(entry.line);
+      const Say say = [&](std::string_view message) { Complain(err_, message, label); };
+      if (!entry.job) {
+        say(entry.why + ".");
+        Worsen(kWrongUsage);
+        continue;
+      }
+      const Job& job = *entry.job;
+      if (batch.Holds(job.step1) || batch.Holds(job.step2))
+        Report(batch.Commit());
+      Worsen(RunJob(entry, batch, diff, say));
+    }
+    Report(batch.Commit());
+  }
+
+  // Two threads taking the next job as they finish one, each staging into its own batch; the
+  // jobs' messages still come in the list's order.
+  void SideBySide(const std::vector<Entry>& entries) {
+    outcomes_.assign(entries.size(), Outcome{});
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+      ReportBatch batch(TemporaryKind::kUnnamedWhereSupported, ReportBatch::kCapacity / 2);
+      std::vector<SpectrumPoint> diff;
+      for (std::size_t i = next++; i < entries.size(); i = next++) {
+        Outcome outcome;
+        const Say say = [&](std::string_view message) { outcome.messages.emplace_back(message); };
+        if (!entries[i].job) {
+          say(entries[i].why + ".");
+          outcome.status = kWrongUsage;
+        } else {
+          outcome.status = RunJob(entries[i], batch, diff, say);
+        }
+        Finish(entries, i, std::move(outcome));
+      }
+      Report(batch.Commit());
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+  }
+
+  int worst() const { return worst_; }
+
+ private:
+  // The job's status; reports go to the batch, which may send a full group to disk first.
+  int RunJob(const Entry& entry, ReportBatch& batch, std::vector<SpectrumPoint>& diff,
+             const Say& say) {
+    const Job& job = *entry.job;
+    if (const int status = Subtract(job.step1, job.step2, settings_, diff, say))
+      return status;
+    const ByteSource source = ReportSource(diff, settings_);
+    try {
+      if (WriteUnreplaced(job.report, source, out_))
+        return kReportWritten;
+      if (batch.full())
+        Report(batch.Send());  // to disk while the next jobs run
+      batch.Stage(job.report, source, entry.line);
+    } catch (const ReportWriteError& error) {
+      say(error.what());
+      return kReportNotWritten;
+    } catch (const std::bad_alloc&) {
+      say("Pro výsledek není dost paměti.");
+      return kReportNotWritten;
+    }
+    return kReportWritten;
+  }
+
+  void Finish(const std::vector<Entry>& entries, std::size_t index, Outcome outcome) {
+    const std::lock_guard lock(mutex_);
+    outcomes_[index] = std::move(outcome);
+    outcomes_[index].done = true;
+    for (; nextToSpeak_ < outcomes_.size() && outcomes_[nextToSpeak_].done; ++nextToSpeak_) {
+      Outcome& finished = outcomes_[nextToSpeak_];
+      const std::string label = LineLabel(entries[nextToSpeak_].line);
+      for (const std::string& message : finished.messages)
+        Complain(err_, message, label);
+      worst_ = std::max(worst_, finished.status);
+      finished.messages = {};
+    }
+  }
+
+  // Reports that did not take their place, which the batch names by their lines.
+  void Report(const std::vector<ReportBatch::Failure>& failures) {
+    const std::lock_guard lock(mutex_);
+    for (const ReportBatch::Failure& failure : failures) {
+      Complain(err_, failure.error.what(), LineLabel(failure.tag));
+      worst_ = std::max(worst_, static_cast<int>(kReportNotWritten));
+    }
+  }
+
+  void Worsen(int status) {
+    const std::lock_guard lock(mutex_);
+    worst_ = std::max(worst_, status);
+  }
+
+  const JobSettings& settings_;
+  std::FILE* out_;
+  std::FILE* err_;
+  std::mutex mutex_;
+  int worst_ = kReportWritten;
+  std::vector<Outcome> outcomes_;
+  std::size_t nextToSpeak_ = 0;
+};
+
+}  // namespace
+
+int RunBatch(const CommandLine& line, const JobSettings& settings, std::FILE* out, std::FILE* err) {
+  const std::optional<std::string> list = ReadJobList(*line.batch, err);
+  if (!list)
+    return kBadStepFile;
+  const std::vector<Entry> entries = ParseList(*list);
+  BatchRun run(settings, out, err);
+  if (entries.size() > 1 && JobsIndependent(entries))
+    run.SideBySide(entries);
+  else
+    run.InOrder(entries);
+  return run.worst();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "report/byte_sink.h"
+#include "spectrum/decimal_separator.h"
+#include "spectrum/spectrum_point.h"
+
+// One subtraction, as a single run and every job of a batch do it.
+
+// What applies to every job of a run.
+struct JobSettings {
+  char separator = '.';
+  std::optional<NumericLocale> locale;  // looked up only when -d did not give the separator
+  CommandLine::Format format = CommandLine::Format::kReport;
+  double tolerance = 0;
+};
+JobSettings SettingsOf(const CommandLine& line);
+
+// A diagnostic on standard error: every line starts with the program's name, and in a batch
+// with the job's line in the list (`label`).
+void Complain(std::FILE* err, std::string_view text, std::string_view label = {});
+
+using Say = std::function<void(std::string_view)>;
+
+// Reads both step files and subtracts them into `diff`: 0 (kReportWritten), or the job's exit
+// status once `say` has been told why.
+int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
+             std::vector<SpectrumPoint>& diff, const Say& say);
+
+// The report's or the table's bytes, made piece by piece as they are written.
+ByteSource ReportSource(const std::vector<SpectrumPoint>& diff, const JobSettings& settings);
+
+// Writes to standard output (no report, or "-") or through a descriptor the path names; false
+// when `report` is a file to be replaced. Throws ReportWriteError.
+bool WriteUnreplaced(const std::optional<std::string>& report, const ByteSource& source,
+                     std::FILE* out);
