@@ -263,6 +263,9 @@ struct Target {
   std::string path;  // free of links up to its last name when `exists`
   bool exists = false;
   struct stat info {};
+  // The existing file, held open: renaming over it then leaves freeing its blocks (which waits
+  // for the journal) to the last close, which a batch makes off the jobs' thread.
+  std::shared_ptr<FileDescriptor> file;
 };
 
 std::string LinkText(const std::string& link) {
@@ -283,14 +286,15 @@ Target Resolve(const std::string& path) {
   Target target;
   target.path = path;
   for (int hop = 0; hop < 40; ++hop) {
-    const FileDescriptor file(::open(target.path.c_str(), O_PATH | O_CLOEXEC));
-    if (file.get() >= 0) {
-      if (::fstat(file.get(), &target.info) != 0)
+    auto file = std::make_shared<FileDescriptor>(::open(target.path.c_str(), O_PATH | O_CLOEXEC));
+    if (file->get() >= 0) {
+      if (::fstat(file->get(), &target.info) != 0)
         Fail(path, errno);
-      target.path = LinkText("/proc/self/fd/" + std::to_string(file.get()));
+      target.path = LinkText("/proc/self/fd/" + std::to_string(file->get()));
       if (target.path.empty())
         Fail(path, errno);
       target.exists = true;
+      target.file = std::move(file);
       return target;
     }
     if (errno != ENOENT)
@@ -412,6 +416,15 @@ struct ReportBatch::Staged {
 
 namespace {
 
+ReportTarget TargetOf(const ReportBatch::Staged& staged) {
+  return {staged.key, staged.place.target.exists, staged.place.target.info.st_dev,
+          staged.place.target.info.st_ino};
+}
+
+}  // namespace
+
+namespace {
+
 // Every new file of the group on the disk: one syncfs per file system, each file by itself
 // only where that fails. Touches nothing but the descriptors and flushError, so it may run
 // beside the thread that stages the next group.
@@ -485,6 +498,9 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::
     }
   }
   staged->temporary = WriteTemporary(path, staged->place, source, kind_);
+  // The disk starts on this report while the next ones are made; the group's flush then
+  // mostly waits for what is under way. Only a hint: the flush checks every error.
+  ::sync_file_range(staged->temporary->fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
   struct stat info {};
   if (::fstat(staged->temporary->fd(), &info) != 0)
     Fail(path, errno);
@@ -493,58 +509,56 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::
 }
 
 bool ReportBatch::Holds(const std::string& path) const {
-  if (staged_.empty() && sent_.empty())
+  if (staged_.empty() && sentTargets_.empty())
     return false;
-  const auto anyStaged = [&](const auto& matches) {
-    return std::any_of(staged_.begin(), staged_.end(), matches) ||
-           std::any_of(sent_.begin(), sent_.end(), matches);
-  };
+  std::vector<ReportTarget> targets = sentTargets_;
+  for (const auto& staged : staged_)
+    targets.push_back(TargetOf(*staged));
   // An existing file is one a staged report replaces when it is the very file (a single stat);
   // only a missing one needs its place compared with those of the new reports.
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
-    return anyStaged([&](const auto& staged) {
-      const Target& target = staged->place.target;
-      return target.exists && target.info.st_dev == info.st_dev &&
-             target.info.st_ino == info.st_ino;
+    return std::any_of(targets.begin(), targets.end(), [&](const ReportTarget& target) {
+      return target.exists && target.device == info.st_dev && target.inode == info.st_ino;
     });
   }
   if (errno != ENOENT)
     return false;
-  try {
-    const Place place = CheckPlace(path);
-    const std::string key = DirectoryKey(place.directory->get()) + "/" + place.name;
-    return anyStaged([&](const auto& staged) { return staged->key == key; });
-  } catch (const ReportWriteError&) {
-    return false;  // a path that could not be written cannot be one staged either
-  }
+  const std::optional<ReportTarget> missing = IdentifyReportTarget(path);
+  return missing && std::any_of(targets.begin(), targets.end(), [&](const ReportTarget& target) {
+           return target.key == missing->key;
+         });
 }
 
-std::vector<ReportBatch::Failure> ReportBatch::PutSentInPlace() {
-  std::vector<Failure> failures;
+std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {
   if (flusher_.joinable())
     flusher_.join();
-  PutGroupInPlace(sent_, failures);
-  sent_.clear();
-  return failures;
+  sentTargets_.clear();
+  return std::exchange(sentFailures_, {});
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::Send() {
-  std::vector<Failure> failures = PutSentInPlace();
-  sent_ = std::move(staged_);
-  staged_.clear();
+  std::vector<Failure> failures = WaitForSent();
+  for (const auto& staged : staged_)
+    sentTargets_.push_back(TargetOf(*staged));
   // The flushing thread takes no signal: the handlers run where the temporaries are armed.
+  // It flushes the group, renames each file over its target and lets go of the files they
+  // replaced (freeing their blocks waits for the disk), all while the next group is staged.
   sigset_t all;
   sigset_t previous;
   sigfillset(&all);
   ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-  flusher_ = std::thread([this] { FlushToDisk(sent_); });
+  flusher_ = std::thread([this, group = std::move(staged_)]() mutable {
+    FlushToDisk(group);
+    PutGroupInPlace(group, sentFailures_);
+  });
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  staged_.clear();
   return failures;
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::Commit() {
-  std::vector<Failure> failures = PutSentInPlace();
+  std::vector<Failure> failures = WaitForSent();
   FlushToDisk(staged_);
   PutGroupInPlace(staged_, failures);
   staged_.clear();

@@ -41,14 +41,25 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
 void WriteFileReplacing(const std::string& path, const ByteSource& source,
                         TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
 
+// What a report written to `path` would replace, as far as it matters whether two paths of a
+// batch name one file: the file itself when it exists, else the place it would be created.
+struct ReportTarget {
+  std::string key;  // its directory free of links, '/' and its name
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+// Nothing when the report could not be written there at all.
+std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
+
 // Replaces many reports, each as WriteFileReplacing does, but flushes them to disk together:
 // Stage() checks the target and writes the new file beside it at once; Send() has the staged
 // files flushed to disk in the background (one syncfs per file system, fsync of each file where
-// that fails) while the next are staged; Commit() waits for that, renames each file over its
-// target and flushes each directory once. Each target holds either its old file or the whole
-// new one at any moment, also when a later step fails or the process dies. Unnamed temporaries
-// get their names only when renamed; named ones are removed by the signal handlers like a single
-// report's. Destroying the batch discards what was not put in place.
+// that fails), renamed over their targets and each directory flushed once, while the next are
+// staged; Commit() waits for that and does the same with the rest. Each target holds either its old
+// file or the whole new one at any moment, also when a later step fails or the process dies.
+// Unnamed temporaries get their names only when renamed; named ones are removed by the signal
+// handlers like a single report's. Destroying the batch discards what was not put in place.
 class ReportBatch {
  public:
   // Staged reports at most (also the most any batch may be given); stage more only after Send()
@@ -78,7 +89,8 @@ class ReportBatch {
     std::size_t tag;
     ReportWriteError error;
   };
-  // Puts in place what was sent before, then sends the staged reports to disk in the background.
+  // Waits until what was sent before is in place and returns what of it failed, then sends the
+  // staged reports to disk and into place in the background.
   std::vector<Failure> Send();
   // Puts every report in place, in the order staged (of two for one target, the later wins),
   // and returns those that failed. The batch is empty afterwards.
@@ -87,25 +99,16 @@ class ReportBatch {
   struct Staged;
 
  private:
-  std::vector<Failure> PutSentInPlace();
+  std::vector<Failure> WaitForSent();
 
   TemporaryKind kind_;
   std::size_t capacity_;
   std::vector<std::unique_ptr<Staged>> staged_;
-  std::vector<std::unique_ptr<Staged>> sent_;  // being flushed by `flusher_`
+  // The group sent: `flusher_` flushes it and puts it in place; what it replaces, for Holds.
+  std::vector<ReportTarget> sentTargets_;
+  std::vector<Failure> sentFailures_;  // written by `flusher_`, read once it has ended
   std::thread flusher_;
 };
-
-// What a report written to `path` would replace, as far as it matters whether two paths of a
-// batch name one file: the file itself when it exists, else the place it would be created.
-struct ReportTarget {
-  std::string key;  // its directory free of links, '/' and its name
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-};
-// Nothing when the report could not be written there at all.
-std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
 
 // Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
 // being written and then end the process by the same signal, and ignores SIGXFSZ, so that a
