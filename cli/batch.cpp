@@ -186,13 +186,17 @@ class BatchRun {
     Report(batch.Commit());
   }
 
-  // Two threads taking the next job as they finish one, each staging into its own batch; the
-  // jobs' messages still come in the list's order.
+  // Threads taking the next job as they finish one, each staging into its own batch; the jobs'
+  // messages still come in the list's order. One thread more than the cores: a job often
+  // waits for the file system.
   void SideBySide(const std::vector<Entry>& entries) {
     outcomes_.assign(entries.size(), Outcome{});
+    const std::size_t threads =
+        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8) + 1;
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-      ReportBatch batch(TemporaryKind::kUnnamedWhereSupported, ReportBatch::kCapacity / 2);
+      // The threads share one batch's worth of open files.
+      ReportBatch batch(TemporaryKind::kUnnamedWhereSupported, ReportBatch::kCapacity / threads);
       std::vector<SpectrumPoint> diff;
       for (std::size_t i = next++; i < entries.size(); i = next++) {
         Outcome outcome;
@@ -207,9 +211,12 @@ class BatchRun {
       }
       Report(batch.Commit());
     };
-    std::thread helper(work);
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < threads; ++i)
+      helpers.emplace_back(work);
     work();
-    helper.join();
+    for (std::thread& helper : helpers)
+      helper.join();
   }
 
   int worst() const { return worst_; }
