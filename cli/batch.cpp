@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <map>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -118,20 +119,26 @@ std::string LineLabel(std::size_t number) {
 // one file, and no job reads a file that a job replaces. Conservative: a step file that does
 // not exist yet (an earlier job might create it) makes the list depend on its order.
 bool JobsIndependent(const std::vector<Entry>& entries) {
+  ReportTargets identify;
   std::vector<ReportTarget> targets;
   std::vector<std::pair<dev_t, ino_t>> inputs;
+  std::map<std::string, std::pair<dev_t, ino_t>, std::less<>> steps;  // a list names few
   for (const Entry& entry : entries) {
     if (!entry.job)
       continue;
     if (DescriptorNamedBy(entry.job->report))
       return false;
     for (const std::string* step : {&entry.job->step1, &entry.job->step2}) {
-      struct stat info {};
-      if (::stat(step->c_str(), &info) != 0)
-        return false;
-      inputs.emplace_back(info.st_dev, info.st_ino);
+      auto known = steps.find(*step);
+      if (known == steps.end()) {
+        struct stat info {};
+        if (::stat(step->c_str(), &info) != 0)
+          return false;
+        known = steps.emplace(*step, std::pair(info.st_dev, info.st_ino)).first;
+      }
+      inputs.push_back(known->second);
     }
-    if (std::optional<ReportTarget> target = IdentifyReportTarget(entry.job->report))
+    if (std::optional<ReportTarget> target = identify.Identify(entry.job->report))
       targets.push_back(std::move(*target));
   }
   std::sort(targets.begin(), targets.end(),

@@ -579,6 +579,38 @@ std::optional<ReportTarget> IdentifyReportTarget(const std::string& path) {
   }
 }
 
+ReportTargets::~ReportTargets() {
+  for (const Directory& directory : directories_)
+    ::close(directory.fd);
+}
+
+std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
+  const std::string directoryPath = DirectoryOf(path);
+  const std::string name = NameOf(path);
+  if (name.empty() || name == "." || name == "..")
+    return IdentifyReportTarget(path);
+  auto directory =
+      std::find_if(directories_.begin(), directories_.end(),
+                   [&](const Directory& known) { return known.path == directoryPath; });
+  if (directory == directories_.end()) {
+    const int fd = ::open(directoryPath.empty() ? "." : directoryPath.c_str(),
+                          O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+      return IdentifyReportTarget(path);
+    directories_.push_back({directoryPath, fd, DirectoryKey(fd)});
+    directory = directories_.end() - 1;
+  }
+  struct stat info {};
+  if (::fstatat(directory->fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT)
+      return ReportTarget{directory->key + "/" + name, false, 0, 0};
+    return IdentifyReportTarget(path);
+  }
+  if (S_ISLNK(info.st_mode))  // the kernel follows it, by its own rules
+    return IdentifyReportTarget(path);
+  return ReportTarget{directory->key + "/" + name, true, info.st_dev, info.st_ino};
+}
+
 std::optional<int> DescriptorNamedBy(const std::string& path) {
   static constexpr std::pair<std::string_view, int> kStandard[] = {
       {"/dev/stdin", STDIN_FILENO}, {"/dev/stdout", STDOUT_FILENO}, {"/dev/stderr", STDERR_FILENO}};

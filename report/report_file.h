@@ -52,6 +52,26 @@ struct ReportTarget {
 // Nothing when the report could not be written there at all.
 std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
 
+// Identifies the targets of many reports as IdentifyReportTarget does, opening each directory
+// only once; may also identify a target that could not be written.
+class ReportTargets {
+ public:
+  ReportTargets() = default;
+  ~ReportTargets();
+  ReportTargets(const ReportTargets&) = delete;
+  ReportTargets& operator=(const ReportTargets&) = delete;
+
+  std::optional<ReportTarget> Identify(const std::string& path);
+
+ private:
+  struct Directory {
+    std::string path;
+    int fd = -1;
+    std::string key;
+  };
+  std::vector<Directory> directories_;
+};
+
 // Replaces many reports, each as WriteFileReplacing does, but flushes them to disk together:
 // Stage() checks the target and writes the new file beside it at once; Send() has the staged
 // files flushed to disk in the background (one syncfs per file system, fsync of each file where

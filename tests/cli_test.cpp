@@ -246,9 +246,13 @@ TEST_F(CliTest, ABatchRunsSideBySideOnlyWhatOrderCannotChange) {
   const Outcome reads = RunCli(dir, {"-d,", "--batch=reads"});
   EXPECT_EQ(reads.status, 2) << reads.err;
   EXPECT_THAT(reads.err, HasSubstr("řádek 2: Soubor „r.txt“"));
-  dir.Write("twice", "k1.txt\tk2.txt\tsame.txt\nk2.txt\tk1.txt\tsame.txt\n");
-  EXPECT_EQ(RunCli(dir, {"-d,", "--batch=twice"}).status, 0);
-  EXPECT_EQ(ReadAll(dir.path() + "/same.txt"), backward);
+  std::filesystem::create_symlink("same.txt", dir.path() + "/alias.txt");
+  for (const char* second : {"same.txt", "alias.txt"}) {
+    std::filesystem::remove(dir.path() + "/same.txt");
+    dir.Write("twice", "k1.txt\tk2.txt\tsame.txt\nk2.txt\tk1.txt\t" + std::string(second) + "\n");
+    EXPECT_EQ(RunCli(dir, {"-d,", "--batch=twice"}).status, 0);
+    EXPECT_EQ(ReadAll(dir.path() + "/same.txt"), backward) << second;
+  }
   EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
 }
 
