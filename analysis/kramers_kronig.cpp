@@ -35,9 +35,11 @@ void CheckPoints(std::span<const SpectrumPoint> points) {
     ThrowUntestable("všechny body mají týž kmitočet.");
 }
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__gnu_linux__)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__gnu_linux__) && \
+    !defined(__SANITIZE_THREAD__)
 // Wider vectors (AVX2, FMA) where the processor has them, chosen once as the program loads; the
-// package itself is built for every x86-64.
+// package itself is built for every x86-64. (ThreadSanitizer's runtime is not up yet when the
+// choice is made.)
 #define ODECET_WIDEST_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define ODECET_WIDEST_VECTORS
