@@ -410,15 +410,19 @@ struct ReportBatch::Staged {
   std::string key;           // that, '/' and the target's name
   Place place;
   std::unique_ptr<Temporary> temporary;
-  dev_t device = 0;
+  dev_t device = 0;  // of the new file
+  ino_t inode = 0;
   int flushError = 0;  // errno of a failed flush
 };
 
 namespace {
 
-ReportTarget TargetOf(const ReportBatch::Staged& staged) {
-  return {staged.key, staged.place.target.exists, staged.place.target.info.st_dev,
-          staged.place.target.info.st_ino};
+// What a path names while the report is on its way: the file replaced (or the place of a new
+// one), and the new file itself once it has taken the name.
+void AddTargetsOf(const ReportBatch::Staged& staged, std::vector<ReportTarget>& targets) {
+  targets.push_back({staged.key, staged.place.target.exists, staged.place.target.info.st_dev,
+                     staged.place.target.info.st_ino});
+  targets.push_back({staged.key, true, staged.device, staged.inode});
 }
 
 }  // namespace
@@ -505,6 +509,7 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::
   if (::fstat(staged->temporary->fd(), &info) != 0)
     Fail(path, errno);
   staged->device = info.st_dev;
+  staged->inode = info.st_ino;
   staged_.push_back(std::move(staged));
 }
 
@@ -513,7 +518,7 @@ bool ReportBatch::Holds(const std::string& path) const {
     return false;
   std::vector<ReportTarget> targets = sentTargets_;
   for (const auto& staged : staged_)
-    targets.push_back(TargetOf(*staged));
+    AddTargetsOf(*staged, targets);
   // An existing file is one a staged report replaces when it is the very file (a single stat);
   // only a missing one needs its place compared with those of the new reports.
   struct stat info {};
@@ -540,7 +545,7 @@ std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {
 std::vector<ReportBatch::Failure> ReportBatch::Send() {
   std::vector<Failure> failures = WaitForSent();
   for (const auto& staged : staged_)
-    sentTargets_.push_back(TargetOf(*staged));
+    AddTargetsOf(*staged, sentTargets_);
   // The flushing thread takes no signal: the handlers run where the temporaries are armed.
   // It flushes the group, renames each file over its target and lets go of the files they
   // replaced (freeing their blocks waits for the disk), all while the next group is staged.
