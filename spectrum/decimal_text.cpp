@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -129,44 +130,116 @@ bool FastValue(const NumberShape& shape, double& value) {
   return true;
 }
 
-// The shape almost every measured value has: a sign, at most 19 digits and a separator, no
-// exponent, read in one pass. Gives the value the general path would (the same one division);
-// false leaves any other text to it.
-bool SimpleValue(std::string_view text, char separator, double& value) {
-  std::size_t i = 0;
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+
+// Powers of ten up to the eight digits one load can hold.
+constexpr std::array<std::uint64_t, 9> kSmallPowers = {
+    1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
+
+// The next eight bytes as one word, the first in the lowest byte.
+std::uint64_t LoadEight(const char* p) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, p, sizeof word);
+  if constexpr (std::endian::native == std::endian::big)
+    word = __builtin_bswap64(word);
+  return word;
+}
+
+// How many of the eight bytes, from the first, are digits, and their value.
+int DigitRun(std::uint64_t bytes, std::uint64_t& value) {
+  const std::uint64_t offsets = bytes - kOnes * '0';
+  // A byte below '0' borrows from the ones after it and a byte above '9' carries into them; both
+  // only spoil bytes after the first non-digit, which is all this looks for.
+  const std::uint64_t notDigit = (offsets | (offsets + kOnes * 0x76)) & (kOnes * 0x80);
+  const int run = std::countr_zero(notDigit) / 8;
+  if (run == 0)
+    return 0;
+  // The run's digits moved to the top; the bytes below them read as leading zeros.
+  std::uint64_t digits = offsets << (8 * (8 - run));
+  digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FF;
+  digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFF;
+  value = (digits * 10000 + (digits >> 32)) & 0xFFFFFFFF;
+  return run;
+}
+
+}  // namespace
+
+const char* ReadCommonNumber(const char* begin, const char* end, char separator, double& value) {
+  const char* p = begin;
   bool negative = false;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    negative = text[0] == '-';
-    ++i;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
   }
-  std::uint64_t mantissa = 0;  // may wrap beyond 19 digits; then unused
+  // Digits and at most one separator in one pass: eight bytes at a time while the text has them,
+  // then byte by byte. More than 19 digits are refused, so the mantissa cannot wrap unnoticed.
+  std::uint64_t mantissa = 0;
   int digits = 0;
-  int fractionDigits = 0;
-  bool seenSeparator = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (IsDigit(c)) {
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      ++digits;
-      fractionDigits += seenSeparator ? 1 : 0;
-    } else if (c == separator && !seenSeparator) {
-      seenSeparator = true;
-    } else {
-      return false;
+  int digitsBeforeSeparator = -1;  // none seen yet
+  for (;;) {
+    if (end - p >= 8) {
+      std::uint64_t run = 0;
+      const int length = DigitRun(LoadEight(p), run);
+      mantissa = mantissa * kSmallPowers[static_cast<std::size_t>(length)] + run;
+      digits += length;
+      p += length;
+      if (length == 8) {
+        if (digits > 19)
+          return nullptr;
+        continue;
+      }
+    } else if (p != end && IsDigit(*p)) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+      ++p;
+      if (++digits > 19)
+        return nullptr;
+      continue;
     }
+    if (p == end || *p != separator || digitsBeforeSeparator >= 0)
+      break;
+    digitsBeforeSeparator = digits;
+    ++p;
   }
-  if (digits == 0 || digits > 19 || mantissa > (std::uint64_t{1} << 53) || fractionDigits > 22)
-    return false;
-  const double parsed =
-      static_cast<double>(mantissa) / kExactPowers[static_cast<std::size_t>(fractionDigits)];
-  value = negative ? -std::fabs(parsed) : std::fabs(parsed);
-  return true;
+  const int fractionDigits = digitsBeforeSeparator >= 0 ? digits - digitsBeforeSeparator : 0;
+  if (digits == 0 || digits > 19 || mantissa > (std::uint64_t{1} << 53))
+    return nullptr;
+  int exponent = 0;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    const char* q = p + 1;
+    bool negativeExponent = false;
+    if (q != end && (*q == '+' || *q == '-')) {
+      negativeExponent = *q == '-';
+      ++q;
+    }
+    const char* digitsStart = q;
+    for (; q != end && IsDigit(*q) && q - digitsStart < 4; ++q)
+      exponent = exponent * 10 + (*q - '0');
+    if (negativeExponent)
+      exponent = -exponent;
+    if (q != digitsStart)
+      p = q;  // else "1e" and the like: the caller finds the 'e' where the token should end
+  }
+  const int scale = exponent - fractionDigits;
+  if (scale < -22 || scale > 22)
+    return nullptr;
+  // An integer below 2^53 times or divided by an exact power of ten: one correct rounding.
+  const auto m = static_cast<double>(mantissa);
+  const double parsed = scale >= 0 ? m * kExactPowers[static_cast<std::size_t>(scale)]
+                                   : m / kExactPowers[static_cast<std::size_t>(-scale)];
+  value = negative ? -parsed : parsed;
+  return p;
+}
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ';
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
+  while (!text.empty() && IsBlank(text.front()))
     text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
+  while (!text.empty() && IsBlank(text.back()))
     text.remove_suffix(1);
   return text;
 }
@@ -174,9 +247,14 @@ std::string_view TrimBlanks(std::string_view text) {
 enum class Outcome { kOk, kNotANumber, kOutOfRange };
 
 Outcome Convert(std::string_view raw, char separator, double& value) {
-  const std::string_view text = TrimBlanks(raw);
-  if (SimpleValue(text, separator, value))
+  const std::string_view text =
+      !raw.empty() && (IsBlank(raw.front()) || IsBlank(raw.back())) ? TrimBlanks(raw) : raw;
+  double common = 0.0;
+  if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator,
+                                        common) == text.data() + text.size()) {
+    value = common;
     return Outcome::kOk;
+  }
   NumberShape shape;
   if (!CheckGrammar(text, separator, shape))
     return Outcome::kNotANumber;
@@ -219,82 +297,162 @@ constexpr std::uint64_t kLow15 = 100'000'000'000'000;     // 1e14
 constexpr std::uint64_t kHigh15 = 1'000'000'000'000'000;  // 1e15
 constexpr int kLowestPower = -300;
 constexpr int kHighestPower = 345;
+constexpr std::size_t kPowerCount = kHighestPower - kLowestPower + 1;
 
-// 10^k in extended precision, correctly rounded: the compiler rounds each literal, so the table
-// is data in the binary and costs nothing at start-up (the same bits strtold gives).
+// 10^k in extended precision, correctly rounded: the compiler rounds each literal. Only the
+// significands below reach the binary.
 constexpr long double kExtendedPowers[] = {
 #include "spectrum/powers_of_ten.inc"
 };
-static_assert(std::size(kExtendedPowers) == kHighestPower - kLowestPower + 1);
+static_assert(std::size(kExtendedPowers) == kPowerCount);
 
-long double ExtendedPower(int k) {
-  return kExtendedPowers[k - kLowestPower];
+// Where long double is the x87 format, each literal is 10^k rounded to a 64-bit significand.
+constexpr bool kExtendedHas64Bits = std::numeric_limits<long double>::digits == 64;
+
+// floor(log2(10^k)) - 63: the power of two of the lowest bit of 10^k's 64-bit significand.
+constexpr int PowerShift(int k) {
+  return ((k * 217706) >> 16) - 63;
 }
 
-// The exponent e of value = f * 2^e with f in [0.5, 1), as frexp gives it.
-int BinaryExponent(double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
-  if (biased != 0)
-    return biased - 1022;
-  int exponent = 0;
-  std::frexp(value, &exponent);  // subnormal
-  return exponent;
+struct PowerSignificands {
+  std::array<std::uint64_t, kPowerCount> bits{};
+  bool shiftsAgree = true;  // every literal is bits * 2^PowerShift(k)
+};
+
+// The literals' significands as integers, worked out by the compiler (steps by powers of two are
+// exact), so the 64-bit table costs nothing at start-up.
+constexpr PowerSignificands MakePowerSignificands() {
+  PowerSignificands table;
+  if (!kExtendedHas64Bits)
+    return table;
+  for (std::size_t i = 0; i < kPowerCount; ++i) {
+    long double x = kExtendedPowers[i];
+    int shift = 0;
+    while (x < 0x1p-64L) {
+      x *= 0x1p128L;
+      shift -= 128;
+    }
+    while (x < 0x1p63L) {
+      x *= 2.0L;
+      shift -= 1;
+    }
+    while (x >= 0x1p127L) {
+      x *= 0x1p-64L;
+      shift += 64;
+    }
+    while (x >= 0x1p64L) {
+      x *= 0.5L;
+      shift += 1;
+    }
+    table.bits[i] = static_cast<std::uint64_t>(x);
+    table.shiftsAgree =
+        table.shiftsAgree && shift == PowerShift(static_cast<int>(i) + kLowestPower);
+  }
+  return table;
 }
 
-// The value (positive, finite, not zero) rounded to 15 significant digits: digits in
-// [1e14, 1e15) and the decimal exponent of the first. Scaling in extended precision errs by far
-// less than 0.001 of a unit in the 15th digit; a value that close to halfway between two
-// 15-digit neighbours is left to the exact path (false).
-bool FastRound15(double value, std::uint64_t& digits, int& exponent) {
-  if constexpr (std::numeric_limits<long double>::digits != 64) {
-    return false;  // not the x87 extended format this relies on
+constexpr PowerSignificands kPowerSignificands = MakePowerSignificands();
+static_assert(kPowerSignificands.shiftsAgree);
+
+#if defined(__SIZEOF_INT128__)
+__extension__ using UInt128 = unsigned __int128;
+
+// m * 2^q * 10^k as a 128-bit product and the number of its bits that are a fraction.
+bool Scale(std::uint64_t m, int q, int k, UInt128& product, int& fractionBits) {
+  if (k < kLowestPower || k > kHighestPower)
+    return false;
+  product = UInt128{m} * kPowerSignificands.bits[static_cast<std::size_t>(k - kLowestPower)];
+  fractionBits = -(q + PowerShift(k));
+  return fractionBits > 0 && fractionBits < 127;
+}
+
+// The value (the bits of a positive, finite, non-zero double) rounded to 15 significant digits:
+// digits in [1e14, 1e15) and the decimal exponent of the first. The value times a power of ten in
+// exact integer arithmetic; only the power was rounded, by at most 2^-64 of itself, so the
+// product errs by less than its own top 64 bits plus one. A product that close to halfway between
+// two 15-digit neighbours is left to the exact path (false).
+bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent) {
+  if constexpr (!kExtendedHas64Bits) {
+    return false;
   } else {
-    // floor(log10(2^(b-1))), exact over the double range.
-    int e = ((BinaryExponent(value) - 1) * 78913) >> 18;
-    long double scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
-    if (scaled >= static_cast<long double>(kHigh15)) {
-      ++e;
-      scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
-    } else if (scaled < static_cast<long double>(kLow15)) {
-      --e;
-      scaled = static_cast<long double>(value) * ExtendedPower(14 - e);
+    const auto biased = static_cast<int>(bits >> 52);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int q = 0;
+    if (biased != 0) {
+      m |= std::uint64_t{1} << 52;
+      q = biased - 1075;
+    } else {
+      const int shift = std::countl_zero(m) - 11;  // subnormal: bring the top bit to bit 52
+      m <<= shift;
+      q = -1074 - shift;
     }
-    // Adding 2^63 rounds to the nearest integer (its last place is 1 there), which then stands
-    // in the 64-bit significand; cheaper than a conversion that switches the FPU's rounding.
-    const long double shifted = scaled + 0x1p63L;
-    std::uint64_t significand = 0;
-    std::memcpy(&significand, &shifted, sizeof significand);
-    if (std::fabs(scaled - (shifted - 0x1p63L)) > 0.499L)
+    // floor(log10(2^(q+52))): the decimal exponent of the value, or one below it.
+    int e = ((q + 52) * 78913) >> 18;
+    UInt128 product = 0;
+    int fractionBits = 0;
+    if (!Scale(m, q, 14 - e, product, fractionBits))
       return false;
-    digits = significand - (std::uint64_t{1} << 63);
-    if (digits >= kHigh15) {
-      digits /= 10;
+    if (product >> fractionBits >= kHigh15) {
+      ++e;
+      if (!Scale(m, q, 14 - e, product, fractionBits))
+        return false;
+    }
+    const UInt128 one = UInt128{1} << fractionBits;
+    const UInt128 fraction = product & (one - 1);
+    const UInt128 half = one >> 1;
+    const UInt128 slack = 2 * ((product >> 64) + 1);  // twice the bound, to be safe
+    if (fraction + slack >= half && fraction <= half + slack)
+      return false;
+    auto rounded = static_cast<std::uint64_t>(product >> fractionBits);
+    if (fraction > half)
+      ++rounded;
+    if (rounded == kHigh15) {
+      rounded = kLow15;
       ++e;
     }
+    digits = rounded;
     exponent = e;
-    return digits >= kLow15 && digits < kHigh15;
+    return rounded >= kLow15 && rounded < kHigh15;
   }
 }
+#else
+bool FastRound15(std::uint64_t, std::uint64_t&, int&) {
+  return false;
+}
+#endif
 
-constexpr std::array<char, 200> kDigitPairs = [] {
-  std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+void StoreEight(char* out, std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::big)
+    word = __builtin_bswap64(word);
+  std::memcpy(out, &word, sizeof word);
+}
+
+// The eight decimal digits of v < 10^8 as byte values 0...9, the first in the lowest byte: both
+// halves of four digits, then their pairs, then single digits, each step in all lanes at once.
+std::uint64_t EightDigitValues(std::uint32_t v) {
+  const std::uint64_t fours = (v / 10000) | (std::uint64_t{v % 10000} << 32);
+  const std::uint64_t hundreds = ((fours * 10486) >> 20) & 0x0000007F0000007F;  // x / 100
+  const std::uint64_t pairs = ((fours - 100 * hundreds) << 16) | hundreds;
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // x / 10
+  return tens | ((pairs - 10 * tens) << 8);
+}
+
+// Copies n (1...32) bytes with at most two loads and stores.
+void CopyShort(char* to, const char* from, std::size_t n) {
+  if (n >= 16) {
+    std::memcpy(to, from, 16);
+    std::memcpy(to + n - 16, from + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
   }
-  return pairs;
-}();
-
-// Eight decimal digits of v < 10^8, two at a time in short independent chains.
-void WriteEightDigits(std::uint32_t v, char* out) {
-  const std::uint32_t high = v / 10000;
-  const std::uint32_t low = v % 10000;
-  std::memcpy(out, &kDigitPairs[2 * (high / 100)], 2);
-  std::memcpy(out + 2, &kDigitPairs[2 * (high % 100)], 2);
-  std::memcpy(out + 4, &kDigitPairs[2 * (low / 100)], 2);
-  std::memcpy(out + 6, &kDigitPairs[2 * (low % 100)], 2);
 }
 
 // The exact path: the C++ library's correctly rounded 15-digit scientific text.
@@ -344,61 +502,80 @@ double StrToFloat(std::string_view text, char separator) {
 }
 
 char* WriteFloatText(char* out, double value, char separator) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  const bool negative = (bits >> 63) != 0;
+  bits &= ~(std::uint64_t{1} << 63);
+  constexpr std::uint64_t kInfinityBits = 0x7FF0'0000'0000'0000;
   const auto copy = [out](std::string_view text) {
     return std::copy(text.begin(), text.end(), out);
   };
-  if (std::isnan(value))
+  if (bits > kInfinityBits)
     return copy("NAN");
-  if (std::isinf(value))
-    return copy(value < 0 ? "-INF" : "INF");
-  if (value == 0.0)  // minus zero too
+  if (bits == kInfinityBits)
+    return copy(negative ? "-INF" : "INF");
+  if (bits == 0)  // minus zero too
     return copy("0");
-  char* p = out;
-  if (value < 0)
-    *p++ = '-';
   std::uint64_t rounded = 0;
   int exponent = 0;
-  if (!FastRound15(std::fabs(value), rounded, exponent)) {
+  if (!FastRound15(bits, rounded, exponent))
     ExactRound15(std::fabs(value), rounded, exponent);
-  }
-  char sixteen[16];
-  WriteEightDigits(static_cast<std::uint32_t>(rounded / 100'000'000), sixteen);
-  WriteEightDigits(static_cast<std::uint32_t>(rounded % 100'000'000), sixteen + 8);
-  const char* digits = sixteen + 1;  // the first is always 0
-  int digitCount = 15;
-  while (digitCount > 1 && digits[digitCount - 1] == '0')
-    --digitCount;
 
-  const auto copyDigits = [&](int from, int to) {
-    for (int i = from; i < to; ++i)
-      *p++ = digits[i];
-  };
-  if (exponent >= -5 && exponent < 15) {
-    if (exponent >= 0) {
-      const int integerDigits = exponent + 1;
-      for (int i = 0; i < integerDigits; ++i)
-        *p++ = i < digitCount ? digits[i] : '0';
-      if (digitCount > integerDigits) {
-        *p++ = separator;
-        copyDigits(integerDigits, digitCount);
-      }
+  // The 15 digits at digits[0...14], and room to copy 16 bytes from any of them.
+  char digitBytes[40] = {};
+  const std::uint64_t high = EightDigitValues(static_cast<std::uint32_t>(rounded / 100'000'000));
+  const std::uint64_t low = EightDigitValues(static_cast<std::uint32_t>(rounded % 100'000'000));
+  StoreEight(digitBytes, high + kOnes * '0');
+  StoreEight(digitBytes + 8, low + kOnes * '0');
+  const char* const digits = digitBytes + 1;  // the first byte is always '0'
+  // Trailing zero digits are the top zero bytes.
+  const int trailingZeros = low != 0 ? std::countl_zero(low) / 8 : 8 + std::countl_zero(high) / 8;
+  const int digitCount = 15 - trailingZeros;
+
+  // The text is put together with whole-word copies in a scratch buffer and then copied out, so
+  // nothing after it in `out` is touched.
+  char text[64];
+  char* p = text;
+  if (negative)
+    *p++ = '-';
+  if (exponent >= 0 && exponent < 15) {
+    const int whole = exponent + 1;
+    std::memcpy(p, digits, 16);
+    if (digitCount > whole) {
+      p[whole] = separator;
+      std::memcpy(p + whole + 1, digits + whole, 16);
+      p += digitCount + 1;
     } else {
-      *p++ = '0';
-      *p++ = separator;
-      for (int i = 0; i < -exponent - 1; ++i)
-        *p++ = '0';
-      copyDigits(0, digitCount);
+      p += whole;
     }
+  } else if (exponent >= -5 && exponent < 0) {
+    std::memcpy(p, "0,000000", 8);
+    p[1] = separator;
+    std::memcpy(p + 1 - exponent, digits, 16);
+    p += 1 - exponent + digitCount;
   } else {
-    *p++ = digits[0];
-    if (digitCount > 1) {
-      *p++ = separator;
-      copyDigits(1, digitCount);
-    }
+    p[0] = digits[0];
+    p[1] = separator;
+    std::memcpy(p + 2, digits + 1, 16);
+    p += digitCount > 1 ? digitCount + 1 : 1;
     *p++ = 'E';
-    p = std::to_chars(p, out + kMaxFloatTextLength, exponent).ptr;
+    int magnitude = exponent;
+    if (exponent < 0) {
+      *p++ = '-';
+      magnitude = -exponent;
+    }
+    if (magnitude >= 100) {
+      *p++ = static_cast<char>('0' + magnitude / 100);
+      magnitude %= 100;
+      *p++ = static_cast<char>('0' + magnitude / 10);
+    } else if (magnitude >= 10) {
+      *p++ = static_cast<char>('0' + magnitude / 10);
+    }
+    *p++ = static_cast<char>('0' + magnitude % 10);
   }
-  return p;
+  const auto length = static_cast<std::size_t>(p - text);
+  CopyShort(out, text, length);
+  return out + length;
 }
 
 void AppendFloatText(std::string& out, double value, char separator) {
