@@ -354,23 +354,29 @@ constexpr PowerSignificands MakePowerSignificands() {
 constexpr PowerSignificands kPowerSignificands = MakePowerSignificands();
 static_assert(kPowerSignificands.shiftsAgree);
 
-#if defined(__SIZEOF_INT128__)
+#if !defined(__SIZEOF_INT128__)
+#error "the number text needs a 128-bit integer type"
+#endif
 __extension__ using UInt128 = unsigned __int128;
 
-// m * 2^q * 10^k as a 128-bit product and the number of its bits that are a fraction.
-bool Scale(std::uint64_t m, int q, int k, UInt128& product, int& fractionBits) {
+// The high word of significand * 2^q * 10^k (significand in [2^63, 2^64)) and how many of its
+// low bits are a fraction; false for a k the table does not hold.
+bool Scale(std::uint64_t significand, int q, int k, std::uint64_t& high, int& fractionBits) {
   if (k < kLowestPower || k > kHighestPower)
     return false;
-  product = UInt128{m} * kPowerSignificands.bits[static_cast<std::size_t>(k - kLowestPower)];
-  fractionBits = -(q + PowerShift(k));
-  return fractionBits > 0 && fractionBits < 127;
+  const UInt128 product =
+      UInt128{significand} * kPowerSignificands.bits[static_cast<std::size_t>(k - kLowestPower)];
+  high = static_cast<std::uint64_t>(product >> 64);
+  fractionBits = -(q + PowerShift(k)) - 64;
+  return fractionBits > 0 && fractionBits < 63;
 }
 
 // The value (the bits of a positive, finite, non-zero double) rounded to 15 significant digits:
-// digits in [1e14, 1e15) and the decimal exponent of the first. The value times a power of ten in
-// exact integer arithmetic; only the power was rounded, by at most 2^-64 of itself, so the
-// product errs by less than its own top 64 bits plus one. A product that close to halfway between
-// two 15-digit neighbours is left to the exact path (false).
+// digits in [1e14, 1e15) and the decimal exponent of the first. The value's significand times a
+// power of ten's, in integers: only the power was rounded, by at most 2^-64 of itself, so the
+// product errs by less than one unit of its high word, and the low word adds less than one more.
+// A high word within two units of halfway between two 15-digit neighbours is left to the exact
+// path (false); that is about one value in ten thousand.
 bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent) {
   if constexpr (!kExtendedHas64Bits) {
     return false;
@@ -388,24 +394,22 @@ bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent) {
     }
     // floor(log10(2^(q+52))): the decimal exponent of the value, or one below it.
     int e = ((q + 52) * 78913) >> 18;
-    UInt128 product = 0;
+    const std::uint64_t significand = m << 11;
+    q -= 11;
+    std::uint64_t high = 0;
     int fractionBits = 0;
-    if (!Scale(m, q, 14 - e, product, fractionBits))
+    if (!Scale(significand, q, 14 - e, high, fractionBits))
       return false;
-    if (product >> fractionBits >= kHigh15) {
+    if (high >> fractionBits >= kHigh15) {
       ++e;
-      if (!Scale(m, q, 14 - e, product, fractionBits))
+      if (!Scale(significand, q, 14 - e, high, fractionBits))
         return false;
     }
-    const UInt128 one = UInt128{1} << fractionBits;
-    const UInt128 fraction = product & (one - 1);
-    const UInt128 half = one >> 1;
-    const UInt128 slack = 2 * ((product >> 64) + 1);  // twice the bound, to be safe
-    if (fraction + slack >= half && fraction <= half + slack)
+    const std::uint64_t half = std::uint64_t{1} << (fractionBits - 1);
+    const std::uint64_t fraction = high & ((half << 1) - 1);
+    if (fraction - half + 2 <= 4)  // within two units of halfway, either side
       return false;
-    auto rounded = static_cast<std::uint64_t>(product >> fractionBits);
-    if (fraction > half)
-      ++rounded;
+    std::uint64_t rounded = (high >> fractionBits) + (fraction > half ? 1 : 0);
     if (rounded == kHigh15) {
       rounded = kLow15;
       ++e;
@@ -415,11 +419,6 @@ bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent) {
     return rounded >= kLow15 && rounded < kHigh15;
   }
 }
-#else
-bool FastRound15(std::uint64_t, std::uint64_t&, int&) {
-  return false;
-}
-#endif
 
 void StoreEight(char* out, std::uint64_t word) {
   if constexpr (std::endian::native == std::endian::big)
@@ -437,21 +436,40 @@ std::uint64_t EightDigitValues(std::uint32_t v) {
   return tens | ((pairs - 10 * tens) << 8);
 }
 
-// Copies n (1...32) bytes with at most two loads and stores.
-void CopyShort(char* to, const char* from, std::size_t n) {
-  if (n >= 16) {
-    std::memcpy(to, from, 16);
-    std::memcpy(to + n - 16, from + n - 16, 16);
+// The low n bytes of x (n in 0...16).
+UInt128 LowBytes(UInt128 x, int n) {
+  return n >= 16 ? x : x & ((UInt128{1} << (8 * n)) - 1);
+}
+
+void StoreSixteen(char* out, UInt128 bytes) {
+  StoreEight(out, static_cast<std::uint64_t>(bytes));
+  StoreEight(out + 8, static_cast<std::uint64_t>(bytes >> 64));
+}
+
+// Stores exactly n (1...24) bytes of the text whose bytes 0...15 are `low` and 16...23 `high`.
+// The text is built in registers and stored once: a store and a reload of different widths
+// would stall the processor longer than building the text takes.
+void StoreText(char* out, UInt128 low, std::uint64_t high, int n) {
+  if (n > 16) {
+    StoreSixteen(out, low);
+    const int from = n - 8;  // the last eight bytes, which start in `low`
+    StoreEight(out + from, from == 16 ? high
+                                      : static_cast<std::uint64_t>(low >> (8 * from)) |
+                                            (high << (8 * (16 - from))));
   } else if (n >= 8) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + n - 8, from + n - 8, 8);
-  } else if (n >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + n - 4, from + n - 4, 4);
+    StoreEight(out, static_cast<std::uint64_t>(low));
+    StoreEight(out + n - 8, static_cast<std::uint64_t>(low >> (8 * (n - 8))));
   } else {
-    to[0] = from[0];
-    to[n / 2] = from[n / 2];
-    to[n - 1] = from[n - 1];
+    char bytes[8];
+    StoreEight(bytes, static_cast<std::uint64_t>(low));
+    if (n >= 4) {
+      std::memcpy(out, bytes, 4);
+      std::memcpy(out + n - 4, bytes + n - 4, 4);
+    } else {
+      out[0] = bytes[0];
+      out[n / 2] = bytes[n / 2];
+      out[n - 1] = bytes[n - 1];
+    }
   }
 }
 
@@ -521,60 +539,58 @@ char* WriteFloatText(char* out, double value, char separator) {
   if (!FastRound15(bits, rounded, exponent))
     ExactRound15(std::fabs(value), rounded, exponent);
 
-  // The 15 digits at digits[0...14], and room to copy 16 bytes from any of them.
-  char digitBytes[40] = {};
+  // The 15 digits as the bytes 0...14 of one integer.
   const std::uint64_t high = EightDigitValues(static_cast<std::uint32_t>(rounded / 100'000'000));
   const std::uint64_t low = EightDigitValues(static_cast<std::uint32_t>(rounded % 100'000'000));
-  StoreEight(digitBytes, high + kOnes * '0');
-  StoreEight(digitBytes + 8, low + kOnes * '0');
-  const char* const digits = digitBytes + 1;  // the first byte is always '0'
+  const UInt128 digits = (UInt128{low + kOnes * '0'} << 56) | ((high + kOnes * '0') >> 8);
   // Trailing zero digits are the top zero bytes.
   const int trailingZeros = low != 0 ? std::countl_zero(low) / 8 : 8 + std::countl_zero(high) / 8;
   const int digitCount = 15 - trailingZeros;
+  const auto separatorByte = static_cast<UInt128>(static_cast<unsigned char>(separator));
 
-  // The text is put together with whole-word copies in a scratch buffer and then copied out, so
-  // nothing after it in `out` is touched.
-  char text[64];
-  char* p = text;
-  if (negative)
-    *p++ = '-';
+  UInt128 text = 0;        // bytes 0...15
+  std::uint64_t more = 0;  // bytes 16...23
+  int length = 0;
   if (exponent >= 0 && exponent < 15) {
     const int whole = exponent + 1;
-    std::memcpy(p, digits, 16);
     if (digitCount > whole) {
-      p[whole] = separator;
-      std::memcpy(p + whole + 1, digits + whole, 16);
-      p += digitCount + 1;
+      text = LowBytes(digits, whole) | (separatorByte << (8 * whole)) |
+             ((digits >> (8 * whole)) << (8 * (whole + 1)));
+      length = digitCount + 1;
     } else {
-      p += whole;
+      text = digits;  // an integer; its trailing zeros are digits
+      length = whole;
     }
   } else if (exponent >= -5 && exponent < 0) {
-    std::memcpy(p, "0,000000", 8);
-    p[1] = separator;
-    std::memcpy(p + 1 - exponent, digits, 16);
-    p += 1 - exponent + digitCount;
+    const int prefix = 1 - exponent;  // "0", the separator and zeros
+    const UInt128 zeros = (UInt128{kOnes * '0'} & ~UInt128{0xFF00}) | (separatorByte << 8);
+    text = LowBytes(zeros, prefix) | (digits << (8 * prefix));
+    more = static_cast<std::uint64_t>(digits >> (128 - 8 * prefix));
+    length = prefix + digitCount;
   } else {
-    p[0] = digits[0];
-    p[1] = separator;
-    std::memcpy(p + 2, digits + 1, 16);
-    p += digitCount > 1 ? digitCount + 1 : 1;
-    *p++ = 'E';
-    int magnitude = exponent;
-    if (exponent < 0) {
-      *p++ = '-';
-      magnitude = -exponent;
-    }
-    if (magnitude >= 100) {
-      *p++ = static_cast<char>('0' + magnitude / 100);
-      magnitude %= 100;
-      *p++ = static_cast<char>('0' + magnitude / 10);
-    } else if (magnitude >= 10) {
-      *p++ = static_cast<char>('0' + magnitude / 10);
-    }
-    *p++ = static_cast<char>('0' + magnitude % 10);
+    const int mantissa = digitCount > 1 ? digitCount + 1 : 1;
+    text = LowBytes((digits & 0xFF) | (separatorByte << 8) | ((digits >> 8) << 16), mantissa);
+    // "E", a minus and up to three digits.
+    std::uint64_t tail = 'E';
+    int tailLength = 1;
+    const auto put = [&](int c) { tail |= static_cast<std::uint64_t>(c) << (8 * tailLength++); };
+    if (exponent < 0)
+      put('-');
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude >= 100)
+      put('0' + magnitude / 100);
+    if (magnitude >= 10)
+      put('0' + magnitude / 10 % 10);
+    put('0' + magnitude % 10);
+    if (mantissa < 16)
+      text |= UInt128{tail} << (8 * mantissa);
+    if (mantissa > 8)
+      more = tail >> (8 * (16 - mantissa));
+    length = mantissa + tailLength;
   }
-  const auto length = static_cast<std::size_t>(p - text);
-  CopyShort(out, text, length);
+  if (negative)
+    *out++ = '-';
+  StoreText(out, text, more, length);
   return out + length;
 }
 
