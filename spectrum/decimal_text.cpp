@@ -132,10 +132,6 @@ bool FastValue(const NumberShape& shape, double& value) {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 
-// Powers of ten up to the eight digits one load can hold.
-constexpr std::array<std::uint64_t, 9> kSmallPowers = {
-    1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
-
 // The next eight bytes as one word, the first in the lowest byte.
 std::uint64_t LoadEight(const char* p) {
   std::uint64_t word = 0;
@@ -145,21 +141,72 @@ std::uint64_t LoadEight(const char* p) {
   return word;
 }
 
-// How many of the eight bytes, from the first, are digits, and their value.
-int DigitRun(std::uint64_t bytes, std::uint64_t& value) {
+// How many of the eight bytes, from the first, are digits.
+int DigitRun(std::uint64_t bytes) {
   const std::uint64_t offsets = bytes - kOnes * '0';
   // A byte below '0' borrows from the ones after it and a byte above '9' carries into them; both
   // only spoil bytes after the first non-digit, which is all this looks for.
   const std::uint64_t notDigit = (offsets | (offsets + kOnes * 0x76)) & (kOnes * 0x80);
-  const int run = std::countr_zero(notDigit) / 8;
-  if (run == 0)
-    return 0;
-  // The run's digits moved to the top; the bytes below them read as leading zeros.
-  std::uint64_t digits = offsets << (8 * (8 - run));
+  return std::countr_zero(notDigit) / 8;
+}
+
+// The value of the first `run` (1...8) bytes, all digits.
+std::uint64_t DigitsValue(std::uint64_t bytes, int run) {
+  // The digits moved to the top; the bytes below them read as leading zeros.
+  std::uint64_t digits = (bytes - kOnes * '0') << (8 * (8 - run));
   digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FF;
   digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFF;
-  value = (digits * 10000 + (digits >> 32)) & 0xFFFFFFFF;
-  return run;
+  return (digits * 10000 + (digits >> 32)) & 0xFFFFFFFF;
+}
+
+// Up to eight bytes of text as one word, padded with blanks; read without a byte past the text.
+std::uint64_t LoadShort(const char* p, std::size_t n) {
+  std::uint64_t word = 0;
+  if (n >= 4) {
+    std::uint32_t head = 0;
+    std::uint32_t tail = 0;
+    std::memcpy(&head, p, sizeof head);
+    std::memcpy(&tail, p + n - 4, sizeof tail);
+    if constexpr (std::endian::native == std::endian::big) {
+      head = __builtin_bswap32(head);
+      tail = __builtin_bswap32(tail);
+    }
+    word = head | (std::uint64_t{tail} << (8 * (n - 4)));  // the overlap holds the same bytes
+  } else {
+    for (std::size_t i = 0; i < n; ++i)
+      word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  }
+  return n >= 8 ? word : word | (kOnes * ' ' & (~std::uint64_t{0} << (8 * n)));
+}
+
+// What a number of at most seven digits around at most one separator holds.
+struct ShortDigits {
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fractionDigits = 0;
+  int length = 0;  // bytes read, the separator included
+};
+
+// Reads such a number from `bytes`, the text's next eight bytes, and `following`, the eight after
+// the first of them; all in registers. False for a run of eight digits or more.
+bool ReadShortDigits(std::uint64_t bytes, std::uint64_t following, char separator,
+                     ShortDigits& number) {
+  int run = DigitRun(bytes);
+  number.length = run;
+  if (run < 8 && static_cast<char>(bytes >> (8 * run)) == separator) {
+    // The same bytes with the separator taken out.
+    const std::uint64_t kept = ~(~std::uint64_t{0} << (8 * run));
+    bytes = (bytes & kept) | (following & ~kept);
+    const int whole = run;
+    run = DigitRun(bytes);
+    number.fractionDigits = run - whole;
+    number.length = run + 1;
+  }
+  if (run == 8)
+    return false;
+  number.mantissa = run > 0 ? DigitsValue(bytes, run) : 0;
+  number.digits = run;
+  return true;
 }
 
 }  // namespace
@@ -171,36 +218,42 @@ const char* ReadCommonNumber(const char* begin, const char* end, char separator,
     negative = *p == '-';
     ++p;
   }
-  // Digits and at most one separator in one pass: eight bytes at a time while the text has them,
-  // then byte by byte. More than 19 digits are refused, so the mantissa cannot wrap unnoticed.
+  const auto left = static_cast<std::size_t>(end - p);
+  std::uint64_t bytes = 0;
+  std::uint64_t following = 0;
+  if (left >= 9) {
+    bytes = LoadEight(p);
+    following = LoadEight(p + 1);
+  } else {
+    bytes = LoadShort(p, left);
+    following = (bytes >> 8) | (std::uint64_t{' '} << 56);
+  }
+  ShortDigits number;
   std::uint64_t mantissa = 0;
   int digits = 0;
-  int digitsBeforeSeparator = -1;  // none seen yet
-  for (;;) {
-    if (end - p >= 8) {
-      std::uint64_t run = 0;
-      const int length = DigitRun(LoadEight(p), run);
-      mantissa = mantissa * kSmallPowers[static_cast<std::size_t>(length)] + run;
-      digits += length;
-      p += length;
-      if (length == 8) {
-        if (digits > 19)
-          return nullptr;
-        continue;
+  int fractionDigits = 0;
+  if (ReadShortDigits(bytes, following, separator, number)) {
+    mantissa = number.mantissa;
+    digits = number.digits;
+    fractionDigits = number.fractionDigits;
+    p += number.length;
+  } else {
+    // Digits and at most one separator, byte by byte. The mantissa wraps only beyond 19 digits,
+    // which are refused.
+    int digitsBeforeSeparator = -1;  // none seen yet
+    for (; p != end; ++p) {
+      const char c = *p;
+      if (IsDigit(c)) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        ++digits;
+      } else if (c == separator && digitsBeforeSeparator < 0) {
+        digitsBeforeSeparator = digits;
+      } else {
+        break;
       }
-    } else if (p != end && IsDigit(*p)) {
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-      ++p;
-      if (++digits > 19)
-        return nullptr;
-      continue;
     }
-    if (p == end || *p != separator || digitsBeforeSeparator >= 0)
-      break;
-    digitsBeforeSeparator = digits;
-    ++p;
+    fractionDigits = digitsBeforeSeparator >= 0 ? digits - digitsBeforeSeparator : 0;
   }
-  const int fractionDigits = digitsBeforeSeparator >= 0 ? digits - digitsBeforeSeparator : 0;
   if (digits == 0 || digits > 19 || mantissa > (std::uint64_t{1} << 53))
     return nullptr;
   int exponent = 0;
@@ -246,9 +299,10 @@ std::string_view TrimBlanks(std::string_view text) {
 
 enum class Outcome { kOk, kNotANumber, kOutOfRange };
 
-Outcome Convert(std::string_view raw, char separator, double& value) {
-  const std::string_view text =
-      !raw.empty() && (IsBlank(raw.front()) || IsBlank(raw.back())) ? TrimBlanks(raw) : raw;
+// Any text: blanks around it, long mantissas, large exponents. Kept out of line so that the
+// common case below needs no registers saved for it.
+[[gnu::noinline]] Outcome ConvertAny(std::string_view raw, char separator, double& value) {
+  const std::string_view text = TrimBlanks(raw);
   double common = 0.0;
   if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator,
                                         common) == text.data() + text.size()) {
@@ -289,6 +343,16 @@ Outcome Convert(std::string_view raw, char separator, double& value) {
   }
   value = shape.negative ? -std::fabs(parsed) : std::fabs(parsed);
   return Outcome::kOk;
+}
+
+Outcome Convert(std::string_view text, char separator, double& value) {
+  double common = 0.0;
+  if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator,
+                                        common) == text.data() + text.size()) {
+    value = common;
+    return Outcome::kOk;
+  }
+  return ConvertAny(text, separator, value);
 }
 
 // ---- writing ----
@@ -436,40 +500,69 @@ std::uint64_t EightDigitValues(std::uint32_t v) {
   return tens | ((pairs - 10 * tens) << 8);
 }
 
-// The low n bytes of x (n in 0...16).
-UInt128 LowBytes(UInt128 x, int n) {
-  return n >= 16 ? x : x & ((UInt128{1} << (8 * n)) - 1);
+void StoreFour(char* out, std::uint32_t word) {
+  if constexpr (std::endian::native == std::endian::big)
+    word = __builtin_bswap32(word);
+  std::memcpy(out, &word, sizeof word);
 }
 
-void StoreSixteen(char* out, UInt128 bytes) {
-  StoreEight(out, static_cast<std::uint64_t>(bytes));
-  StoreEight(out + 8, static_cast<std::uint64_t>(bytes >> 64));
+// The bytes below byte n of a word (n in 0...7).
+std::uint64_t BelowByte(int n) {
+  return ~(~std::uint64_t{0} << (8 * n));
 }
 
-// Stores exactly n (1...24) bytes of the text whose bytes 0...15 are `low` and 16...23 `high`.
-// The text is built in registers and stored once: a store and a reload of different widths
-// would stall the processor longer than building the text takes.
-void StoreText(char* out, UInt128 low, std::uint64_t high, int n) {
-  if (n > 16) {
-    StoreSixteen(out, low);
-    const int from = n - 8;  // the last eight bytes, which start in `low`
-    StoreEight(out + from, from == 16 ? high
-                                      : static_cast<std::uint64_t>(low >> (8 * from)) |
-                                            (high << (8 * (16 - from))));
-  } else if (n >= 8) {
-    StoreEight(out, static_cast<std::uint64_t>(low));
-    StoreEight(out + n - 8, static_cast<std::uint64_t>(low >> (8 * (n - 8))));
+// A text of up to 24 bytes as three words, byte 0 the lowest of the first. It is put together in
+// registers and stored once: stores of one width and a reload of another would stall the
+// processor longer than building the text takes.
+struct TextWords {
+  std::uint64_t first = 0;
+  std::uint64_t second = 0;
+  std::uint64_t third = 0;
+};
+
+// The digits (bytes 0...14 of `digits`) with the separator after the first `whole` (1...15).
+TextWords InsertSeparator(const TextWords& digits, int whole, std::uint64_t separator) {
+  // After the separator every byte is the digit one place before it.
+  const std::uint64_t movedFirst = digits.first << 8;
+  const std::uint64_t movedSecond = (digits.first >> 56) | (digits.second << 8);
+  TextWords text;
+  if (whole < 8) {
+    const std::uint64_t kept = BelowByte(whole);
+    const std::uint64_t at = std::uint64_t{0xFF} << (8 * whole);
+    text.first = (digits.first & kept) | (separator << (8 * whole)) | (movedFirst & ~(kept | at));
+    text.second = movedSecond;
   } else {
-    char bytes[8];
-    StoreEight(bytes, static_cast<std::uint64_t>(low));
-    if (n >= 4) {
-      std::memcpy(out, bytes, 4);
-      std::memcpy(out + n - 4, bytes + n - 4, 4);
-    } else {
-      out[0] = bytes[0];
-      out[n / 2] = bytes[n / 2];
-      out[n - 1] = bytes[n - 1];
-    }
+    const std::uint64_t kept = BelowByte(whole - 8);
+    const std::uint64_t at = std::uint64_t{0xFF} << (8 * (whole - 8));
+    text.first = digits.first;
+    text.second =
+        (digits.second & kept) | (separator << (8 * (whole - 8))) | (movedSecond & ~(kept | at));
+  }
+  return text;
+}
+
+// The bytes from byte n (1...7) of the pair of words `low`, `high`.
+std::uint64_t BytesFrom(std::uint64_t low, std::uint64_t high, int n) {
+  return (low >> (8 * n)) | (high << (64 - 8 * n));
+}
+
+// Stores exactly the first n (1...22) bytes of the text.
+void StoreText(char* out, const TextWords& text, int n) {
+  if (n >= 16) {
+    StoreEight(out, text.first);
+    StoreEight(out + 8, text.second);
+    if (n > 16)
+      StoreEight(out + n - 8, BytesFrom(text.second, text.third, n - 16));
+  } else if (n >= 8) {
+    StoreEight(out, text.first);
+    if (n > 8)
+      StoreEight(out + n - 8, BytesFrom(text.first, text.second, n - 8));
+  } else if (n >= 4) {
+    StoreFour(out, static_cast<std::uint32_t>(text.first));
+    StoreFour(out + n - 4, static_cast<std::uint32_t>(text.first >> (8 * (n - 4))));
+  } else {
+    for (int i = 0; i < n; ++i)
+      out[i] = static_cast<char>(text.first >> (8 * i));
   }
 }
 
@@ -496,27 +589,31 @@ bool TryStrToFloat(std::string_view text, char separator, double& value) {
   return Convert(text, separator, value) == Outcome::kOk;
 }
 
-double StrToFloat(std::string_view text, char separator) {
-  double value = 0.0;
-  switch (Convert(text, separator, value)) {
-    case Outcome::kOk:
-      return value;
-    case Outcome::kOutOfRange:
-      throw ConversionError(
-          "Číslo „" + QuoteForMessage(text) + "“ je mimo rozsah, který lze uložit.",
-          std::string(text.substr(0, kMaxNumberTextLength)));
-    case Outcome::kNotANumber:
-      break;
+namespace {
+
+[[noreturn, gnu::noinline]] void ThrowNotANumber(std::string_view text, char separator) {
+  double ignored = 0.0;
+  if (Convert(text, separator, ignored) == Outcome::kOutOfRange) {
+    throw ConversionError("Číslo „" + QuoteForMessage(text) + "“ je mimo rozsah, který lze uložit.",
+                          std::string(text.substr(0, kMaxNumberTextLength)));
   }
   std::string message = "„" + QuoteForMessage(text) + "“ není platné číslo.";
   const char other = separator == ',' ? '.' : ',';
-  double ignored = 0.0;
   if (Convert(text, other, ignored) != Outcome::kNotANumber) {
     message += " Očekávaný desetinný oddělovač je „";
     message += separator;
     message += "“.";
   }
   throw ConversionError(std::move(message), std::string(text.substr(0, kMaxNumberTextLength)));
+}
+
+}  // namespace
+
+double StrToFloat(std::string_view text, char separator) {
+  double value = 0.0;
+  if (Convert(text, separator, value) != Outcome::kOk)
+    ThrowNotANumber(text, separator);
+  return value;
 }
 
 char* WriteFloatText(char* out, double value, char separator) {
@@ -539,37 +636,38 @@ char* WriteFloatText(char* out, double value, char separator) {
   if (!FastRound15(bits, rounded, exponent))
     ExactRound15(std::fabs(value), rounded, exponent);
 
-  // The 15 digits as the bytes 0...14 of one integer.
+  // The 15 digits as bytes 0...14.
   const std::uint64_t high = EightDigitValues(static_cast<std::uint32_t>(rounded / 100'000'000));
   const std::uint64_t low = EightDigitValues(static_cast<std::uint32_t>(rounded % 100'000'000));
-  const UInt128 digits = (UInt128{low + kOnes * '0'} << 56) | ((high + kOnes * '0') >> 8);
+  TextWords digits;
+  digits.first = ((high + kOnes * '0') >> 8) | ((low + kOnes * '0') << 56);
+  digits.second = (low + kOnes * '0') >> 8;
   // Trailing zero digits are the top zero bytes.
   const int trailingZeros = low != 0 ? std::countl_zero(low) / 8 : 8 + std::countl_zero(high) / 8;
   const int digitCount = 15 - trailingZeros;
-  const auto separatorByte = static_cast<UInt128>(static_cast<unsigned char>(separator));
+  const auto separatorByte = static_cast<std::uint64_t>(static_cast<unsigned char>(separator));
 
-  UInt128 text = 0;        // bytes 0...15
-  std::uint64_t more = 0;  // bytes 16...23
+  TextWords text;
   int length = 0;
   if (exponent >= 0 && exponent < 15) {
     const int whole = exponent + 1;
     if (digitCount > whole) {
-      text = LowBytes(digits, whole) | (separatorByte << (8 * whole)) |
-             ((digits >> (8 * whole)) << (8 * (whole + 1)));
+      text = InsertSeparator(digits, whole, separatorByte);
       length = digitCount + 1;
     } else {
       text = digits;  // an integer; its trailing zeros are digits
       length = whole;
     }
   } else if (exponent >= -5 && exponent < 0) {
-    const int prefix = 1 - exponent;  // "0", the separator and zeros
-    const UInt128 zeros = (UInt128{kOnes * '0'} & ~UInt128{0xFF00}) | (separatorByte << 8);
-    text = LowBytes(zeros, prefix) | (digits << (8 * prefix));
-    more = static_cast<std::uint64_t>(digits >> (128 - 8 * prefix));
+    const int prefix = 1 - exponent;  // "0", the separator and zeros: 2...6 bytes
+    const std::uint64_t zeros = (kOnes * '0' & ~std::uint64_t{0xFF00}) | (separatorByte << 8);
+    text.first = (zeros & BelowByte(prefix)) | (digits.first << (8 * prefix));
+    text.second = BytesFrom(digits.first, digits.second, 8 - prefix);
+    text.third = digits.second >> (64 - 8 * prefix);
     length = prefix + digitCount;
   } else {
     const int mantissa = digitCount > 1 ? digitCount + 1 : 1;
-    text = LowBytes((digits & 0xFF) | (separatorByte << 8) | ((digits >> 8) << 16), mantissa);
+    text = InsertSeparator(digits, 1, separatorByte);
     // "E", a minus and up to three digits.
     std::uint64_t tail = 'E';
     int tailLength = 1;
@@ -582,15 +680,20 @@ char* WriteFloatText(char* out, double value, char separator) {
     if (magnitude >= 10)
       put('0' + magnitude / 10 % 10);
     put('0' + magnitude % 10);
-    if (mantissa < 16)
-      text |= UInt128{tail} << (8 * mantissa);
-    if (mantissa > 8)
-      more = tail >> (8 * (16 - mantissa));
+    if (mantissa < 8) {
+      text.first = (text.first & BelowByte(mantissa)) | (tail << (8 * mantissa));
+      text.second = tail >> (64 - 8 * mantissa);
+    } else if (mantissa < 16) {
+      text.second = (text.second & BelowByte(mantissa - 8)) | (tail << (8 * (mantissa - 8)));
+      text.third = mantissa > 8 ? tail >> (64 - 8 * (mantissa - 8)) : 0;
+    } else {
+      text.third = tail;
+    }
     length = mantissa + tailLength;
   }
   if (negative)
     *out++ = '-';
-  StoreText(out, text, more, length);
+  StoreText(out, text, length);
   return out + length;
 }
 
