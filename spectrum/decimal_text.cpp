@@ -1,5 +1,9 @@
 #include "spectrum/decimal_text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -490,16 +494,6 @@ void StoreEight(char* out, std::uint64_t word) {
   std::memcpy(out, &word, sizeof word);
 }
 
-// The eight decimal digits of v < 10^8 as byte values 0...9, the first in the lowest byte: both
-// halves of four digits, then their pairs, then single digits, each step in all lanes at once.
-std::uint64_t EightDigitValues(std::uint32_t v) {
-  const std::uint64_t fours = (v / 10000) | (std::uint64_t{v % 10000} << 32);
-  const std::uint64_t hundreds = ((fours * 10486) >> 20) & 0x0000007F0000007F;  // x / 100
-  const std::uint64_t pairs = ((fours - 100 * hundreds) << 16) | hundreds;
-  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // x / 10
-  return tens | ((pairs - 10 * tens) << 8);
-}
-
 void StoreFour(char* out, std::uint32_t word) {
   if constexpr (std::endian::native == std::endian::big)
     word = __builtin_bswap32(word);
@@ -519,6 +513,52 @@ struct TextWords {
   std::uint64_t second = 0;
   std::uint64_t third = 0;
 };
+
+// The 15 digits of `rounded` (in [1e14, 1e15)) as characters: bytes 0...14 of `digits`.
+// Returns how many are left without the trailing zeros.
+int FifteenDigits(std::uint64_t rounded, TextWords& digits) {
+  // Four groups of four digits (the first has three), each split in two pairs and each pair in
+  // two digits, in all lanes at once.
+  const auto high = static_cast<std::uint32_t>(rounded / 100'000'000);
+  const auto low = static_cast<std::uint32_t>(rounded % 100'000'000);
+#if defined(__SSE2__)
+  const std::uint64_t groups = std::uint64_t{high / 10000} | (std::uint64_t{high % 10000} << 16) |
+                               (std::uint64_t{low / 10000} << 32) |
+                               (std::uint64_t{low % 10000} << 48);
+  const __m128i fours = _mm_cvtsi64_si128(static_cast<long long>(groups));
+  // x * 5243 >> 19 is x / 100 for every x below 10^4, and x * 6554 >> 16 is x / 10 below 100.
+  const __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(fours, _mm_set1_epi16(5243)), 3);
+  const __m128i rest = _mm_sub_epi16(fours, _mm_mullo_epi16(hundreds, _mm_set1_epi16(100)));
+  const __m128i pairs = _mm_unpacklo_epi16(hundreds, rest);
+  const __m128i tens = _mm_mulhi_epu16(pairs, _mm_set1_epi16(6554));
+  const __m128i ones = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
+  const __m128i characters =
+      _mm_add_epi8(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
+  // The first character is the leading zero of the three-digit group.
+  const __m128i shifted = _mm_srli_si128(characters, 1);
+  digits.first = static_cast<std::uint64_t>(_mm_cvtsi128_si64(shifted));
+  digits.second =
+      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(shifted, shifted)));
+  const auto zeros =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(characters, _mm_set1_epi8('0'))));
+  // The last digit that is not zero, counted from the leading zero's place.
+  return 31 - std::countl_zero(~zeros & 0xFFFEU);
+#else
+  const auto eight = [](std::uint32_t v) {
+    const std::uint64_t halves = (v / 10000) | (std::uint64_t{v % 10000} << 32);
+    const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;  // x / 100
+    const std::uint64_t pairs = ((halves - 100 * hundreds) << 16) | hundreds;
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // x / 10
+    return tens | ((pairs - 10 * tens) << 8);  // byte values 0...9, the first digit lowest
+  };
+  const std::uint64_t first = eight(high);
+  const std::uint64_t second = eight(low);
+  digits.first = ((first + kOnes * '0') >> 8) | ((second + kOnes * '0') << 56);
+  digits.second = (second + kOnes * '0') >> 8;
+  // Trailing zero digits are the top zero bytes.
+  return 15 - (second != 0 ? std::countl_zero(second) / 8 : 8 + std::countl_zero(first) / 8);
+#endif
+}
 
 // The digits (bytes 0...14 of `digits`) with the separator after the first `whole` (1...15).
 TextWords InsertSeparator(const TextWords& digits, int whole, std::uint64_t separator) {
@@ -636,15 +676,8 @@ char* WriteFloatText(char* out, double value, char separator) {
   if (!FastRound15(bits, rounded, exponent))
     ExactRound15(std::fabs(value), rounded, exponent);
 
-  // The 15 digits as bytes 0...14.
-  const std::uint64_t high = EightDigitValues(static_cast<std::uint32_t>(rounded / 100'000'000));
-  const std::uint64_t low = EightDigitValues(static_cast<std::uint32_t>(rounded % 100'000'000));
   TextWords digits;
-  digits.first = ((high + kOnes * '0') >> 8) | ((low + kOnes * '0') << 56);
-  digits.second = (low + kOnes * '0') >> 8;
-  // Trailing zero digits are the top zero bytes.
-  const int trailingZeros = low != 0 ? std::countl_zero(low) / 8 : 8 + std::countl_zero(high) / 8;
-  const int digitCount = 15 - trailingZeros;
+  const int digitCount = FifteenDigits(rounded, digits);
   const auto separatorByte = static_cast<std::uint64_t>(static_cast<unsigned char>(separator));
 
   TextWords text;
