@@ -213,51 +213,12 @@ bool ReadShortDigits(std::uint64_t bytes, std::uint64_t following, char separato
   return true;
 }
 
-}  // namespace
-
-const char* ReadCommonNumber(const char* begin, const char* end, char separator, double& value) {
-  const char* p = begin;
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
-  const auto left = static_cast<std::size_t>(end - p);
-  std::uint64_t bytes = 0;
-  std::uint64_t following = 0;
-  if (left >= 9) {
-    bytes = LoadEight(p);
-    following = LoadEight(p + 1);
-  } else {
-    bytes = LoadShort(p, left);
-    following = (bytes >> 8) | (std::uint64_t{' '} << 56);
-  }
-  ShortDigits number;
-  std::uint64_t mantissa = 0;
-  int digits = 0;
-  int fractionDigits = 0;
-  if (ReadShortDigits(bytes, following, separator, number)) {
-    mantissa = number.mantissa;
-    digits = number.digits;
-    fractionDigits = number.fractionDigits;
-    p += number.length;
-  } else {
-    // Digits and at most one separator, byte by byte. The mantissa wraps only beyond 19 digits,
-    // which are refused.
-    int digitsBeforeSeparator = -1;  // none seen yet
-    for (; p != end; ++p) {
-      const char c = *p;
-      if (IsDigit(c)) {
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-        ++digits;
-      } else if (c == separator && digitsBeforeSeparator < 0) {
-        digitsBeforeSeparator = digits;
-      } else {
-        break;
-      }
-    }
-    fractionDigits = digitsBeforeSeparator >= 0 ? digits - digitsBeforeSeparator : 0;
-  }
+// The end of a number whose digits are read: an optional exponent, then the value, if the fast
+// exact path gives it.
+[[gnu::always_inline]] inline const char* FinishNumber(const char* p, const char* end,
+                                                       bool negative, std::uint64_t mantissa,
+                                                       int digits, int fractionDigits,
+                                                       double& value) {
   if (digits == 0 || digits > 19 || mantissa > (std::uint64_t{1} << 53))
     return nullptr;
   int exponent = 0;
@@ -285,6 +246,54 @@ const char* ReadCommonNumber(const char* begin, const char* end, char separator,
                                    : m / kExactPowers[static_cast<std::size_t>(-scale)];
   value = negative ? -parsed : parsed;
   return p;
+}
+
+// Digits and at most one separator, byte by byte, for a run of digits too long for one load. The
+// mantissa wraps only beyond 19 digits, which are refused.
+[[gnu::noinline]] const char* ReadLongNumber(const char* p, const char* end, char separator,
+                                             bool negative, double& value) {
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int digitsBeforeSeparator = -1;  // none seen yet
+  for (; p != end; ++p) {
+    const char c = *p;
+    if (IsDigit(c)) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      ++digits;
+    } else if (c == separator && digitsBeforeSeparator < 0) {
+      digitsBeforeSeparator = digits;
+    } else {
+      break;
+    }
+  }
+  const int fractionDigits = digitsBeforeSeparator >= 0 ? digits - digitsBeforeSeparator : 0;
+  return FinishNumber(p, end, negative, mantissa, digits, fractionDigits, value);
+}
+
+}  // namespace
+
+const char* ReadCommonNumber(const char* begin, const char* end, char separator, double& value) {
+  const char* p = begin;
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  const auto left = static_cast<std::size_t>(end - p);
+  std::uint64_t bytes = 0;
+  std::uint64_t following = 0;
+  if (left >= 9) {
+    bytes = LoadEight(p);
+    following = LoadEight(p + 1);
+  } else {
+    bytes = LoadShort(p, left);
+    following = (bytes >> 8) | (std::uint64_t{' '} << 56);
+  }
+  ShortDigits number;
+  if (!ReadShortDigits(bytes, following, separator, number))
+    return ReadLongNumber(p, end, separator, negative, value);
+  return FinishNumber(p + number.length, end, negative, number.mantissa, number.digits,
+                      number.fractionDigits, value);
 }
 
 namespace {
