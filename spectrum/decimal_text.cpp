@@ -743,8 +743,11 @@ char* WriteFloatText(char* out, double value, char separator) {
 }
 
 void AppendFloatText(std::string& out, double value, char separator) {
-  char text[kMaxFloatTextLength];
-  out.append(text, WriteFloatText(text, value, separator));
+  // Written in place: copying it from a scratch buffer would reload bytes just stored.
+  const std::size_t size = out.size();
+  out.resize(size + kMaxFloatTextLength);
+  const char* end = WriteFloatText(out.data() + size, value, separator);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 std::string FloatToStr(double value, char separator) {
