@@ -453,7 +453,7 @@ bool Scale(std::uint64_t significand, int q, int k, std::uint64_t& high, int& fr
 // power of ten's, in integers: only the power was rounded, by at most 2^-64 of itself, so the
 // product errs by less than one unit of its high word, and the low word adds less than one more.
 // A high word within two units of halfway between two 15-digit neighbours is left to the exact
-// path (false); that is about one value in ten thousand.
+// path (false): at least 13 fraction bits make that fewer than one value in a thousand.
 bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent) {
   if constexpr (!kExtendedHas64Bits) {
     return false;
