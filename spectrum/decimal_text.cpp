@@ -531,12 +531,14 @@ struct TextWords {
 int FifteenDigits(std::uint64_t rounded, TextWords& digits) {
   // Four groups of four digits (the first has three), each split in two pairs and each pair in
   // two digits, in all lanes at once.
-  const auto high = static_cast<std::uint32_t>(rounded / 100'000'000);
-  const auto low = static_cast<std::uint32_t>(rounded % 100'000'000);
 #if defined(__SSE2__)
-  const std::uint64_t groups = std::uint64_t{high / 10000} | (std::uint64_t{high % 10000} << 16) |
-                               (std::uint64_t{low / 10000} << 32) |
-                               (std::uint64_t{low % 10000} << 48);
+  // The groups from three independent divisions rather than two in a row.
+  const std::uint64_t high = rounded / 100'000'000;
+  const std::uint64_t above4 = rounded / 10'000;
+  const std::uint64_t above12 = rounded / 1'000'000'000'000;
+  const std::uint64_t groups = above12 | ((high - above12 * 10'000) << 16) |
+                               ((above4 - high * 10'000) << 32) |
+                               ((rounded - above4 * 10'000) << 48);
   const __m128i fours = _mm_cvtsi64_si128(static_cast<long long>(groups));
   // x * 5243 >> 19 is x / 100 for every x below 10^4, and x * 6554 >> 16 is x / 10 below 100.
   const __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(fours, _mm_set1_epi16(5243)), 3);
@@ -556,6 +558,8 @@ int FifteenDigits(std::uint64_t rounded, TextWords& digits) {
   // The last digit that is not zero, counted from the leading zero's place.
   return 31 - std::countl_zero(~zeros & 0xFFFEU);
 #else
+  const auto high = static_cast<std::uint32_t>(rounded / 100'000'000);
+  const auto low = static_cast<std::uint32_t>(rounded % 100'000'000);
   const auto eight = [](std::uint32_t v) {
     const std::uint64_t halves = (v / 10000) | (std::uint64_t{v % 10000} << 32);
     const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;  // x / 100
