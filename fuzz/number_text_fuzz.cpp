@@ -1,5 +1,5 @@
 // Number text both ways.
-// Reading: any text gives a value or a ConversionError, and both entry points agree.
+// Reading: any text gives a value or a ConversionError, and all three entry points agree.
 // Writing: every finite double is written with at most 15 significant digits; the text reads
 // back as the value rounded to 15 digits, and writing that again gives the same text. Near the
 // largest double that rounding lies beyond the range, and reading the text back is refused.
@@ -34,6 +34,13 @@ void CheckReading(std::string_view text, char separator) {
     Check(std::isfinite(value), "a finite value", text);
   } catch (const ConversionError&) {
     Check(!accepted, "both readers refuse", text);
+  }
+  // The tokenizer's quick reader, where it claims the whole text, gives the very same number.
+  double quick = 0;
+  if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator, quick) ==
+                           text.data() + text.size()) {
+    Check(accepted && std::memcmp(&quick, &tried, sizeof quick) == 0, "the quick reader agrees",
+          text);
   }
 }
 

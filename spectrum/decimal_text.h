@@ -20,6 +20,14 @@ double StrToFloat(std::string_view text, char separator);
 // Non-throwing form of StrToFloat: false when the text is refused.
 bool TryStrToFloat(std::string_view text, char separator, double& value);
 
+// The quick reading of the shape nearly every measured value has: an optional sign, at most 19
+// digits with at most one separator, an optional exponent of at most four digits, and a value that
+// an integer up to 2^53 scaled by a power of ten up to 1E22 gives exactly. Reads from `begin`,
+// never past `end`, and returns where that shape ends, with `value` set; the text is that number
+// only if its token ends there. nullptr (and `value` untouched) when the text starts otherwise;
+// StrToFloat then decides.
+const char* ReadCommonNumber(const char* begin, const char* end, char separator, double& value);
+
 // The value rounded to 15 significant digits: fixed notation for 1E-5 <= |v| < 1E15,
 // otherwise a mantissa, "E" and the exponent ("-" only when negative, no leading zeros).
 // Trailing zeros are dropped; minus zero is written as 0.

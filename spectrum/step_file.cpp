@@ -4,9 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <initializer_list>
 #include <limits>
 #include <memory>
@@ -19,14 +25,19 @@
 
 namespace {
 
-// The white space of the classic C locale.
+// The white space of the classic C locale: ' ', '\t', '\n', '\v', '\f' and '\r', as a bit set.
+constexpr std::uint64_t kSpaceBits = (std::uint64_t{1} << ' ') | (std::uint64_t{0x1F} << '\t');
 constexpr bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= ' ' && ((kSpaceBits >> byte) & 1) != 0;
 }
 // A zero byte ends a token like white space, but is never skipped.
 constexpr bool EndsToken(char c) {
-  return IsSpace(c) || c == '\0';
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= ' ' && (((kSpaceBits | 1) >> byte) & 1) != 0;
 }
+static_assert(IsSpace('\t') && IsSpace('\r') && IsSpace(' ') && !IsSpace('\x1C') &&
+              !IsSpace('\0') && EndsToken('\0') && !EndsToken('0') && !EndsToken('\xA0'));
 
 // Hands out the white-space-separated tokens of a source. Memory stays bounded whatever the file
 // holds: a token longer than kMaxNumberTextLength is refused as soon as that is known, and only
@@ -36,6 +47,35 @@ class Tokenizer {
   enum class Result { kToken, kEnd, kZeroByte, kTooLong };
 
   explicit Tokenizer(ChunkSource& source) : source_(source) {}
+
+  // Next and the token's number: `isNumber` tells whether it is one, by StrToFloat's rule, and
+  // `value` then holds it.
+  Result NextNumber(char separator, std::string_view& token, double& value, bool& isNumber) {
+    std::size_t start = pos_;
+    while (start < chunk_.size() && IsSpace(chunk_[start]))  // mostly done by the call before
+      ++start;
+    if (!atStreamStart_ && chunk_.size() - start >= kWindow) {
+      // The common case: a number token and the white space after it within one window. Where
+      // the next token starts is found from the window alone, so it need not wait for the number.
+      const char* begin = chunk_.data() + start;
+      const WindowBits bits = ReadWindow(begin);
+      const int length = std::countr_zero(bits.enders);  // kWindow if no end in sight
+      double quick = 0.0;
+      if (length < kWindow && ReadCommonNumber(begin, chunk_.data() + chunk_.size(), separator,
+                                               quick) == begin + length) {
+        const unsigned nonSpace = ~bits.spaces & (~0U << length);
+        pos_ = start + static_cast<std::size_t>(std::min(std::countr_zero(nonSpace), kWindow));
+        token = std::string_view(begin, static_cast<std::size_t>(length));
+        value = quick;
+        isNumber = true;
+        return Result::kToken;
+      }
+    }
+    pos_ = start;
+    const Result result = Next(token);
+    isNumber = result == Result::kToken && TryStrToFloat(token, separator, value);
+    return result;
+  }
 
   // The view stays valid until the next call; for kTooLong it holds the token's start.
   Result Next(std::string_view& token) {
@@ -67,6 +107,32 @@ class Tokenizer {
 
  private:
   static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+  // Which of the 16 bytes from `p` are white space, and which end a token (white space or zero).
+  static constexpr int kWindow = 16;
+  struct WindowBits {
+    unsigned spaces = 0;
+    unsigned enders = 0;
+  };
+  static WindowBits ReadWindow(const char* p) {
+    WindowBits bits;
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i fromTab = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));  // '\t'...'\r' to 0...4
+    const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, _mm_set1_epi8(4)), fromTab);
+    const __m128i spaces = _mm_or_si128(controls, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
+    const __m128i enders = _mm_or_si128(spaces, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+    bits.spaces = static_cast<unsigned>(_mm_movemask_epi8(spaces));
+    bits.enders = static_cast<unsigned>(_mm_movemask_epi8(enders));
+#else
+    for (int i = 0; i < kWindow; ++i) {
+      bits.spaces |= IsSpace(p[i]) ? 1U << i : 0U;
+      bits.enders |= EndsToken(p[i]) ? 1U << i : 0U;
+    }
+#endif
+    bits.enders |= 1U << kWindow;  // so that "no end" counts as kWindow
+    return bits;
+  }
   // A byte order mark may stand before a token of the greatest length.
   static constexpr std::size_t kLimit = kMaxNumberTextLength + kByteOrderMark.size();
 
@@ -191,7 +257,8 @@ SpectrumPoint ReadPoint(Tokenizer& tokens, char separator, std::string_view file
   std::string badText;
   for (std::size_t v = 0; v < 3; ++v) {
     std::string_view token;
-    switch (tokens.Next(token)) {
+    bool isNumber = false;
+    switch (tokens.NextNumber(separator, token, values[v], isNumber)) {
       case Tokenizer::Result::kEnd:
         throw StepFileError(FilePrefix(fileName) + " končí předčasně: počet bodů je " +
                             std::to_string(count) + ", úplných bodů je však jen " +
@@ -206,7 +273,7 @@ SpectrumPoint ReadPoint(Tokenizer& tokens, char separator, std::string_view file
       case Tokenizer::Result::kTooLong:
         throw StepFileError(PointPrefix(fileName, index, v) + TooLongText(token));
       case Tokenizer::Result::kToken:
-        if (!TryStrToFloat(token, separator, values[v]) && firstBad == 3) {
+        if (!isNumber && firstBad == 3) {
           firstBad = v;
           badText.assign(token);
         }

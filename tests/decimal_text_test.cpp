@@ -209,6 +209,60 @@ TEST(DecimalText, HalfwayCasesRoundToEven) {
   EXPECT_EQ(FloatToStr(0.5, '.'), "0.5");
 }
 
+TEST(ReadCommonNumber, ReadsTheCommonShapeAsStrToFloatDoesAndStopsWhereItEnds) {
+  const struct {
+    const char* text;  // the number, then what follows it in the file
+    std::size_t length;
+  } cases[] = {
+      {"48,9656\t-67", 7},
+      {"-67,9473\r\n", 8},
+      {"100000 ", 6},
+      {"1234567,8 ", 9},
+      {"12345678 ", 8},
+      {"0,000001 ", 8},
+      {",5 ", 2},
+      {"5, ", 2},
+      {"+1,5e-3 ", 7},
+      {"1E22 ", 4},
+      {"9007199254740992 ", 16},
+      {"1e00000 ", 6},
+      {"2,5", 3},
+      {"7", 1},
+      {"1,2,3 ", 3},
+      {"1e ", 1},
+      {"1e+x ", 1},
+      {"12abc ", 2},
+  };
+  for (const auto& c : cases) {
+    const std::string_view text = c.text;
+    double quick = 0;
+    const char* end = ReadCommonNumber(text.data(), text.data() + text.size(), ',', quick);
+    ASSERT_NE(end, nullptr) << c.text;
+    EXPECT_EQ(end - text.data(), static_cast<std::ptrdiff_t>(c.length)) << c.text;
+    const double expected = StrToFloat(text.substr(0, c.length), ',');
+    EXPECT_EQ(std::memcmp(&quick, &expected, sizeof quick), 0) << c.text;
+  }
+  // Shapes it leaves to StrToFloat: no digit, more than 2^53 or 19 digits, a power beyond 1E22.
+  for (const char* text : {"", "-", ",", "e5", "9007199254740993", "12345678901234567890", "1e23",
+                           "0,1e-22", "1234567890123456789"}) {
+    double quick = 42;
+    EXPECT_EQ(ReadCommonNumber(text, text + std::strlen(text), ',', quick), nullptr) << text;
+    EXPECT_EQ(quick, 42) << text;
+  }
+}
+
+TEST(FloatToStr, WritesNothingAfterItsText) {
+  for (const double value : {5.0, -0.25, 0.001234, 123456.789, -1.5e-300, 1e100, 1.0 / 3.0,
+                             -9.8765432109876e-6, 0.0, std::nan("")}) {
+    char buffer[kMaxFloatTextLength + 8];
+    std::memset(buffer, '#', sizeof buffer);
+    char* end = WriteFloatText(buffer, value, ',');
+    EXPECT_EQ(std::string(buffer, end), FloatToStr(value, ','));
+    EXPECT_EQ(std::string(end, buffer + sizeof buffer),
+              std::string(static_cast<std::size_t>(buffer + sizeof buffer - end), '#'));
+  }
+}
+
 TEST(StrToFloat, ReadsLikeTheCLibrary) {
   std::mt19937_64 random(54321);
   for (int i = 0; i < 200000; ++i) {
