@@ -139,8 +139,8 @@ TEST_F(CliTest, TakesTheSeparatorFromTheLocaleUnlessGiven) {
   EXPECT_EQ(RunCli(dir, {"--decimal-separator", ".", "p1.txt", "p2.txt"}, "cs_CZ.UTF-8").status, 0);
 }
 
-// A static C library reads no system locale: its cs_CZ.UTF-8 gives a full stop, and a comma file
-// would be refused or misread. odecet-cli must keep the regional separator however it is linked.
+// odecet-cli is linked statically, and a static C library's nl_langinfo_l gives a full stop for
+// cs_CZ.UTF-8: a comma file would be refused or misread. The regional separator must hold.
 TEST_F(CliTest, ReadsACommaFileUnderACommaLocaleHoweverItIsLinked) {
   if (DecimalSeparatorIsMissing())
     GTEST_SKIP() << "cs_CZ.UTF-8 is missing; run through ctest";
