@@ -19,8 +19,9 @@ NumericLocale LookUp(const char* localeName) {
     result.known = false;
     return result;
   }
-  // Through the thread's locale rather than nl_langinfo_l: a statically linked C library's
-  // nl_langinfo_l answers from the "C" locale whatever it is given, and reads a full stop.
+  // Through the thread's locale rather than nl_langinfo_l: a statically linked C library loads a
+  // category only into programs that read it through the thread's locale somewhere, and
+  // otherwise answers nl_langinfo_l with the "C" locale's full stop.
   const locale_t previous = uselocale(locale);
   const char* radix = nl_langinfo(RADIXCHAR);
   if (radix != nullptr && std::strlen(radix) == 1)
