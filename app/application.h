@@ -12,6 +12,11 @@ class TApplication : public QApplication {
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 
+  // Qt's own texts (dialogs, context menus) in the user's language. Nothing on the window as it
+  // first appears comes from them, so the program loads them once the window is on its way to the
+  // screen, before any event reaches it.
+  void LoadTranslations();
+
  private:
   // Started first: it runs while the translations, the icon and the window's font load.
   TSessionBusWarmup sessionBus_;

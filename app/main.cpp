@@ -24,6 +24,7 @@ int main(int, char* argv[]) {
     LoadWindowFont();
     Form1 = new TForm1(Spectra);
     Form1->show();
+    Application.LoadTranslations();
     Application.exec();
   } catch (const std::exception& error) {
     ShowException(Form1, QString::fromUtf8(error.what()));
