@@ -10,11 +10,14 @@
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The icon is compiled into a static library, whose resources register only when asked to.
   Q_INIT_RESOURCE(resources);
-  LoadQtTranslations(*this);
   setApplicationName(QStringLiteral("odecet"));
   setApplicationDisplayName(QStringLiteral("Odečet souborů"));
   setDesktopFileName(QStringLiteral("odecet"));
   setWindowIcon(ApplicationIcon());
+}
+
+void TApplication::LoadTranslations() {
+  LoadQtTranslations(*this);
 }
 
 namespace {

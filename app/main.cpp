@@ -17,10 +17,14 @@ int main(int, char* argv[]) {
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   TApplication Application(qtArgc, qtArgv);
-  fonts.Wait();
   try {
+    // The window's widgets need the fonts; loaded here while the application connects to the
+    // session bus on another thread.
+    fonts.Finish();
+    LoadWindowFont();
     Form1 = new TForm1(Spectra);
     Form1->show();
+    Application.LoadTranslations();
     Application.exec();
   } catch (const std::exception& error) {
     ShowException(Form1, QString::fromUtf8(error.what()));

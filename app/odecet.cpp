@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QIcon>
 #include <QLabel>
@@ -31,6 +32,13 @@ namespace {
 constexpr QPoint kWindowPosition(192, 114);
 constexpr QSize kOuterSize(554, 244);
 
+QFont WindowFont() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  return font;
+}
+
 QLineEdit* MakeEdit(QWidget* parent, int top, bool readOnly) {
   auto* edit = new QLineEdit(parent);
   edit->setGeometry(64, top, 297, 21);
@@ -56,13 +64,16 @@ QAccessibleInterface* MainWindowAccessible(const QString&, QObject* object) {
 
 }  // namespace
 
+void LoadWindowFont() {
+  // A line edit also lays its empty text out once in the application's font while it is built.
+  for (const QFont& font : {WindowFont(), QFont()})
+    QFontMetrics(font).height();
+}
+
 TForm1::TForm1(SpectrumData& data, QWidget* parent) : QWidget(parent), data_(data) {
   setWindowTitle(QStringLiteral("Odečet souborů"));
   setWindowIcon(QApplication::windowIcon());  // decoded once, by the application
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(WindowFont());
   QPalette colours = palette();
   colours.setColor(QPalette::Window, colours.color(QPalette::Button));
   setPalette(colours);

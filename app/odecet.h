@@ -61,3 +61,8 @@ class TForm1 : public QWidget {
 
 // The one main window of the program.
 extern TForm1* Form1;
+
+// Resolves the window's fonts before the window is built: Qt's font database, the stand-ins for a
+// family the system lacks, the font file. The window's widgets then find all of it cached, so it
+// can be done while something else waits.
+void LoadWindowFont();

@@ -31,14 +31,16 @@ class CzechFileTypeTexts : public QTranslator {
 void LoadQtTranslations(QCoreApplication& application) {
   if (QLocale::system().language() == QLocale::Czech)
     QCoreApplication::installTranslator(new CzechFileTypeTexts(&application));
+  // Qt's base catalogue where the language has one; "qt" would only bundle it again with Qt
+  // Multimedia's, which no window here uses. Some languages still have all of Qt in "qt" alone.
   const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   for (const char* catalogue : {"qtbase", "qt"}) {
     auto* translator = new QTranslator(&application);
     if (translator->load(QLocale::system(), QString::fromLatin1(catalogue), QStringLiteral("_"),
                          directory)) {
       QCoreApplication::installTranslator(translator);
-    } else {
-      delete translator;
+      return;
     }
+    delete translator;
   }
 }

@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
   qputenv("LOCPATH", ODECET_TEST_LOCALES);
   qputenv("LC_ALL", "cs_CZ.UTF-8");
   TApplication application(argc, argv);
+  application.LoadTranslations();
   // Each test closes its own window; the application must outlive them all.
   TApplication::setQuitOnLastWindowClosed(false);
   return RUN_ALL_TESTS();
