@@ -380,6 +380,11 @@ std::string DirectoryKey(int directory) {
   return LinkText("/proc/self/fd/" + std::to_string(directory));
 }
 
+ReportTarget TargetAt(const Place& place, const std::string& directoryKey) {
+  return {directoryKey + "/" + place.name, place.target.exists, place.target.info.st_dev,
+          place.target.info.st_ino};
+}
+
 }  // namespace
 
 std::string FormReportPath(std::string_view directory, std::string_view name) {
@@ -407,25 +412,14 @@ struct ReportBatch::Staged {
   std::string path;          // as given, for messages
   std::size_t tag = 0;       // the caller's, for its failure
   std::string directoryKey;  // the target's directory free of links
-  std::string key;           // that, '/' and the target's name
   Place place;
   std::unique_ptr<Temporary> temporary;
-  dev_t device = 0;  // of the new file
-  ino_t inode = 0;
+  // What the path names while the report is on its way: the file replaced (or the place of a
+  // new one), and the new file once it has taken the name.
+  ReportTarget replaced;
+  ReportTarget made;
   int flushError = 0;  // errno of a failed flush
 };
-
-namespace {
-
-// What a path names while the report is on its way: the file replaced (or the place of a new
-// one), and the new file itself once it has taken the name.
-void AddTargetsOf(const ReportBatch::Staged& staged, std::vector<ReportTarget>& targets) {
-  targets.push_back({staged.key, staged.place.target.exists, staged.place.target.info.st_dev,
-                     staged.place.target.info.st_ino});
-  targets.push_back({staged.key, true, staged.device, staged.inode});
-}
-
-}  // namespace
 
 namespace {
 
@@ -435,14 +429,14 @@ namespace {
 void FlushToDisk(const std::vector<std::unique_ptr<ReportBatch::Staged>>& group) {
   std::vector<dev_t> flushed;
   for (std::size_t i = 0; i < group.size(); ++i) {
-    const dev_t device = group[i]->device;
+    const dev_t device = group[i]->made.device;
     if (std::find(flushed.begin(), flushed.end(), device) != flushed.end())
       continue;
     flushed.push_back(device);
     if (::syncfs(group[i]->temporary->fd()) == 0)
       continue;
     for (std::size_t j = i; j < group.size(); ++j) {
-      if (group[j]->device == device && ::fsync(group[j]->temporary->fd()) != 0)
+      if (group[j]->made.device == device && ::fsync(group[j]->temporary->fd()) != 0)
         group[j]->flushError = errno;
     }
   }
@@ -494,7 +488,7 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::
   staged->place = CheckPlace(path);
   // Staged files in one directory share its descriptor, so a batch holds few open.
   staged->directoryKey = DirectoryKey(staged->place.directory->get());
-  staged->key = staged->directoryKey + "/" + staged->place.name;
+  staged->replaced = TargetAt(staged->place, staged->directoryKey);
   for (const auto& other : staged_) {
     if (other->directoryKey == staged->directoryKey) {
       staged->place.directory = other->place.directory;
@@ -508,31 +502,31 @@ void ReportBatch::Stage(const std::string& path, const ByteSource& source, std::
   struct stat info {};
   if (::fstat(staged->temporary->fd(), &info) != 0)
     Fail(path, errno);
-  staged->device = info.st_dev;
-  staged->inode = info.st_ino;
+  staged->made = {staged->replaced.key, true, info.st_dev, info.st_ino};
   staged_.push_back(std::move(staged));
 }
 
 bool ReportBatch::Holds(const std::string& path) const {
   if (staged_.empty() && sentTargets_.empty())
     return false;
-  std::vector<ReportTarget> targets = sentTargets_;
-  for (const auto& staged : staged_)
-    AddTargetsOf(*staged, targets);
+  const auto held = [&](const auto& matches) {
+    return std::any_of(sentTargets_.begin(), sentTargets_.end(), matches) ||
+           std::any_of(staged_.begin(), staged_.end(), [&](const auto& staged) {
+             return matches(staged->replaced) || matches(staged->made);
+           });
+  };
   // An existing file is one a staged report replaces when it is the very file (a single stat);
   // only a missing one needs its place compared with those of the new reports.
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
-    return std::any_of(targets.begin(), targets.end(), [&](const ReportTarget& target) {
+    return held([&](const ReportTarget& target) {
       return target.exists && target.device == info.st_dev && target.inode == info.st_ino;
     });
   }
   if (errno != ENOENT)
     return false;
   const std::optional<ReportTarget> missing = IdentifyReportTarget(path);
-  return missing && std::any_of(targets.begin(), targets.end(), [&](const ReportTarget& target) {
-           return target.key == missing->key;
-         });
+  return missing && held([&](const ReportTarget& target) { return target.key == missing->key; });
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {
@@ -544,8 +538,10 @@ std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {
 
 std::vector<ReportBatch::Failure> ReportBatch::Send() {
   std::vector<Failure> failures = WaitForSent();
-  for (const auto& staged : staged_)
-    AddTargetsOf(*staged, sentTargets_);
+  for (const auto& staged : staged_) {
+    sentTargets_.push_back(staged->replaced);
+    sentTargets_.push_back(staged->made);
+  }
   // The flushing thread takes no signal: the handlers run where the temporaries are armed.
   // It flushes the group, renames each file over its target and lets go of the files they
   // replaced (freeing their blocks waits for the disk), all while the next group is staged.
@@ -573,12 +569,7 @@ std::vector<ReportBatch::Failure> ReportBatch::Commit() {
 std::optional<ReportTarget> IdentifyReportTarget(const std::string& path) {
   try {
     const Place place = CheckPlace(path);
-    ReportTarget target;
-    target.key = DirectoryKey(place.directory->get()) + "/" + place.name;
-    target.exists = place.target.exists;
-    target.device = place.target.info.st_dev;
-    target.inode = place.target.info.st_ino;
-    return target;
+    return TargetAt(place, DirectoryKey(place.directory->get()));
   } catch (const ReportWriteError&) {
     return std::nullopt;
   }

@@ -124,7 +124,7 @@ class ReportBatch {
   TemporaryKind kind_;
   std::size_t capacity_;
   std::vector<std::unique_ptr<Staged>> staged_;
-  // The group sent: `flusher_` flushes it and puts it in place; what it replaces, for Holds.
+  // The group sent: `flusher_` flushes it and puts it in place; what its paths name, for Holds.
   std::vector<ReportTarget> sentTargets_;
   std::vector<Failure> sentFailures_;  // written by `flusher_`, read once it has ended
   std::thread flusher_;
