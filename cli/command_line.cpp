@@ -126,6 +126,16 @@ CommandLine KkLine(CommandLine line, const std::vector<std::string>& files) {
   return line;
 }
 
+// A file named by an option: given once and not empty.
+void TakeFileName(std::optional<std::string>& name, const char* value, const char* givenTwice,
+                  const char* empty) {
+  if (name)
+    throw UsageError(givenTwice);
+  if (*value == '\0')
+    throw UsageError(empty);
+  name = value;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -167,11 +177,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         line.tolerance = ParseTolerance(optarg);
         break;
       case 'o':
-        if (line.report)
-          throw UsageError("výstupní soubor je zadán dvakrát");
-        if (*optarg == '\0')
-          throw UsageError("prázdný název výstupního souboru");
-        line.report = optarg;
+        TakeFileName(line.report, optarg, "výstupní soubor je zadán dvakrát",
+                     "prázdný název výstupního souboru");
         break;
       case kOptionKk:
         kk = true;
@@ -182,11 +189,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         line.kkLimit = ParseKkLimit(optarg);
         break;
       case kOptionBatch:
-        if (line.batch)
-          throw UsageError("seznam úloh je zadán dvakrát");
-        if (*optarg == '\0')
-          throw UsageError("prázdný název seznamu úloh");
-        line.batch = optarg;
+        TakeFileName(line.batch, optarg, "seznam úloh je zadán dvakrát",
+                     "prázdný název seznamu úloh");
         break;
       case 'h':
         line.action = CommandLine::Action::kHelp;
