@@ -312,16 +312,22 @@ std::string_view TrimBlanks(std::string_view text) {
 
 enum class Outcome { kOk, kNotANumber, kOutOfRange };
 
-// Any text: blanks around it, long mantissas, large exponents. Kept out of line so that the
-// common case below needs no registers saved for it.
+// The quick reader, when the whole text is a number of the common shape.
+bool ReadWholeCommonNumber(std::string_view text, char separator, double& value) {
+  const char* end = text.data() + text.size();
+  double common = 0.0;
+  if (text.empty() || ReadCommonNumber(text.data(), end, separator, common) != end)
+    return false;
+  value = common;
+  return true;
+}
+
+// Any text that the quick reader did not take whole: blanks around it, long mantissas, large
+// exponents. Kept out of line so that the common case below needs no registers saved for it.
 [[gnu::noinline]] Outcome ConvertAny(std::string_view raw, char separator, double& value) {
   const std::string_view text = TrimBlanks(raw);
-  double common = 0.0;
-  if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator,
-                                        common) == text.data() + text.size()) {
-    value = common;
+  if (text.size() != raw.size() && ReadWholeCommonNumber(text, separator, value))
     return Outcome::kOk;
-  }
   NumberShape shape;
   if (!CheckGrammar(text, separator, shape))
     return Outcome::kNotANumber;
@@ -359,12 +365,8 @@ enum class Outcome { kOk, kNotANumber, kOutOfRange };
 }
 
 Outcome Convert(std::string_view text, char separator, double& value) {
-  double common = 0.0;
-  if (!text.empty() && ReadCommonNumber(text.data(), text.data() + text.size(), separator,
-                                        common) == text.data() + text.size()) {
-    value = common;
+  if (ReadWholeCommonNumber(text, separator, value))
     return Outcome::kOk;
-  }
   return ConvertAny(text, separator, value);
 }
 
