@@ -29,13 +29,12 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& path, int errorNumber) {
-  throw ReportWriteError("Výsledný soubor „" + VisibleText(path) +
-                         "“ nelze zapsat: " + SystemErrorText(errorNumber) + ".");
+[[noreturn]] void Refuse(const std::string& path, const std::string& why) {
+  throw ReportWriteError("Výsledný soubor „" + VisibleText(path) + "“ nelze zapsat: " + why, why);
 }
 
-[[noreturn]] void Refuse(const std::string& path, const std::string& why) {
-  throw ReportWriteError("Výsledný soubor „" + VisibleText(path) + "“ nelze zapsat: " + why);
+[[noreturn]] void Fail(const std::string& path, int errorNumber) {
+  Refuse(path, SystemErrorText(errorNumber) + ".");
 }
 
 std::string DirectoryOf(const std::string& path) {

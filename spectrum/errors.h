@@ -32,8 +32,14 @@ class DifferenceRangeError : public OdecetError {
   using OdecetError::OdecetError;
 };
 
-// A report that cannot be created or written.
+// A report that cannot be created or written. `reason` is why, as the message ends, for a
+// caller that names the file in its own words.
 class ReportWriteError : public OdecetError {
  public:
-  using OdecetError::OdecetError;
+  explicit ReportWriteError(std::string message, std::string reason = {})
+      : OdecetError(std::move(message)), reason_(std::move(reason)) {}
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };

@@ -1,5 +1,7 @@
 #include "viewer/picture_export.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGraphicsScene>
 #include <QImage>
@@ -7,25 +9,25 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
+#include "report/report_file.h"
 #include "spectrum/message_text.h"
 
 namespace {
 
 constexpr int kDotsPerInch = 96;  // a pixel of the window, in every kind
 
-[[noreturn]] void Fail(const QString& path, const QString& why) {
-  throw PictureWriteError("Obrázek „" + VisibleText(path.toStdString()) +
-                          "“ nelze zapsat: " + why.toStdString() + ".");
+// `why` ends with its full stop.
+[[noreturn]] void Fail(const QString& path, const std::string& why) {
+  throw PictureWriteError("Obrázek „" + VisibleText(path.toStdString()) + "“ nelze zapsat: " + why);
 }
 
 void Draw(QPaintDevice& device, QGraphicsScene& scene, const QRectF& source, QSize size,
           const QString& path) {
   QPainter painter;
   if (!painter.begin(&device))
-    Fail(path, QStringLiteral("nelze na něj kreslit"));
+    Fail(path, "nelze na něj kreslit.");
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   const QRectF target(QPointF(0.0, 0.0), QSizeF(size));
@@ -50,10 +52,12 @@ std::optional<PictureKind> PictureKindOf(const QString& path) {
 void WritePicture(QGraphicsScene& scene, const QRectF& source, QSize size, const QString& path) {
   const std::optional<PictureKind> kind = PictureKindOf(path);
   if (!kind)
-    Fail(path, QStringLiteral("jméno musí končit .svg, .png nebo .pdf"));
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    Fail(path, file.errorString());
+    Fail(path, "jméno musí končit .svg, .png nebo .pdf.");
+  // The picture is made in memory and then written as a report is: a link is followed by the
+  // kernel under its protections, only a regular file is replaced, whole or not at all.
+  QByteArray bytes;
+  QBuffer file(&bytes);
+  file.open(QIODevice::WriteOnly);
   const QString title = QStringLiteral("Odečet – grafy spekter");
   switch (*kind) {
     case PictureKind::kSvg: {
@@ -72,7 +76,7 @@ void WritePicture(QGraphicsScene& scene, const QRectF& source, QSize size, const
       image.setDotsPerMeterY(qRound(kDotsPerInch / 0.0254));
       Draw(image, scene, source, size, path);
       if (!image.save(&file, "PNG"))
-        Fail(path, file.errorString());
+        Fail(path, "obrázek PNG nelze vytvořit.");
       break;
     }
     case PictureKind::kPdf: {
@@ -88,6 +92,11 @@ void WritePicture(QGraphicsScene& scene, const QRectF& source, QSize size, const
       break;
     }
   }
-  if (!file.commit())
-    Fail(path, file.errorString());
+  file.close();
+  try {
+    WriteFileReplacing(QFile::encodeName(path).toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const ReportWriteError& error) {
+    Fail(path, error.reason());
+  }
 }

@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <QDropEvent>
 #include <QFile>
@@ -13,6 +18,7 @@
 #include <QValueAxis>
 #include <QXYSeries>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "instruments/spectrum_file.h"
@@ -211,6 +217,91 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
                   .startsWith(QStringLiteral("odecet-graf: Obrázek „") + nowhere +
                               QStringLiteral("“ nelze zapsat: ")));
   std::free(text);
+}
+
+// What ExportSideBySide said on its standard error, and its status.
+struct ExportOutcome {
+  int status;
+  QString err;
+};
+ExportOutcome ExportOne(const std::string& picture) {
+  char* text = nullptr;
+  std::size_t length = 0;
+  std::FILE* err = open_memstream(&text, &length);
+  const int status = ExportSideBySide({Example("4-zebra.txt")}, QString::fromStdString(picture),
+                                      QSize(300, 200), err);
+  std::fclose(err);
+  ExportOutcome outcome{status, QString::fromUtf8(text, static_cast<qsizetype>(length))};
+  std::free(text);
+  return outcome;
+}
+
+// Only a regular file, or a new name, may become the picture: a device or a pipe there, or
+// behind a link, stays what it is. (The device is made here, never one of the system's: a
+// faulty export would replace it.)
+TEST(ExportCommand, RefusesAnythingButARegularFileAndKeepsIt) {
+  TempDir dir;
+  const std::string fifo = dir.path() + "/fifo.png";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_symlink(fifo, dir.path() + "/to-fifo.png");
+  std::vector<std::string> pictures = {fifo, dir.path() + "/to-fifo.png"};
+  std::vector<std::string> specials = {fifo};
+  const std::string device = dir.path() + "/full.png";
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {  // as root only
+    std::filesystem::create_symlink(device, dir.path() + "/to-full.svg");
+    pictures.insert(pictures.end(), {device, dir.path() + "/to-full.svg"});
+    specials.push_back(device);
+  }
+  for (const std::string& picture : pictures) {
+    SCOPED_TRACE(picture);
+    const ExportOutcome outcome = ExportOne(picture);
+    EXPECT_EQ(outcome.status, kViewerPictureNotWritten);
+    EXPECT_EQ(outcome.err, QStringLiteral("odecet-graf: Obrázek „") +
+                               QString::fromStdString(picture) +
+                               QStringLiteral("“ nelze zapsat: je to zvláštní soubor.\n"));
+  }
+  for (const std::string& special : specials) {
+    struct stat info {};
+    ASSERT_EQ(::lstat(special.c_str(), &info), 0);
+    EXPECT_FALSE(S_ISREG(info.st_mode)) << special;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/to-fifo.png"));
+}
+
+// A link is followed by the kernel: the picture behind it is replaced and the link stays. Names
+// and paths as long as the system allows work as for reports, and a failure is told in Czech.
+TEST(ExportCommand, ReplacesThroughLinksAndAtTheLengthLimits) {
+  TempDir dir;
+  const std::string behind = dir.Write("behind.png", "old");
+  const std::string link = dir.path() + "/link.png";
+  std::filesystem::create_symlink("behind.png", link);
+
+  std::string deep = dir.path();
+  const std::string part(200, 'd');
+  while (deep.size() + part.size() + 1 < PATH_MAX - 20) {
+    deep += "/" + part;
+    ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+  }
+  const std::string longest = deep + "/" + std::string(PATH_MAX - 6 - deep.size(), 'p') + ".png";
+  ASSERT_EQ(longest.size(), static_cast<std::size_t>(PATH_MAX - 1));
+  std::vector<std::string> targets = {link, longest};
+  for (const std::size_t length : {249u, 252u, 255u})
+    targets.push_back(dir.path() + "/" + std::string(length - 4, 'n') + ".svg");
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target.substr(target.rfind('/') + 1, 20));
+    for (int round = 0; round < 2; ++round) {  // a new name, then replacing it
+      const ExportOutcome outcome = ExportOne(target);
+      EXPECT_EQ(outcome.status, kViewerDone) << outcome.err.toStdString();
+      ExpectPicture(QString::fromStdString(target), QSize(300, 200));
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(ReadAll(behind).starts_with("\x89PNG"));
+
+  const ExportOutcome tooLong = ExportOne(dir.path() + "/" + std::string(256, 'n') + ".png");
+  EXPECT_EQ(tooLong.status, kViewerPictureNotWritten);
+  EXPECT_TRUE(tooLong.err.endsWith(QStringLiteral("nelze zapsat: příliš dlouhé jméno souboru.\n")))
+      << tooLong.err.toStdString();
 }
 
 TEST(ViewerCommandLine, ReadsExportAndSizeAndRejectsTheRest) {
