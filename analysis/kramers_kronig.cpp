@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <numbers>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -17,13 +18,21 @@ constexpr double kNegligibleResistance = 1e-9;
   throw KramersKronigError("Kramersovu–Kronigovu zkoušku nelze provést: " + why);
 }
 
+// A fit that gives a number beyond the range of a double says nothing about the cell: it is
+// never taken for a pass.
+[[noreturn]] void ThrowUnverifiable() {
+  throw KramersKronigError(
+      "spektrum nelze ověřit Kramersovou–Kronigovou zkouškou: proložení nedává konečná čísla "
+      "(hodnoty nebo kmitočty bodů jsou mimo rozsah, který lze spočítat).");
+}
+
 void CheckPoints(std::span<const SpectrumPoint> points) {
   if (points.size() < 2)
     ThrowUntestable("spektrum musí mít alespoň dva body.");
   for (std::size_t i = 0; i < points.size(); ++i) {
     const SpectrumPoint& p = points[i];
     const std::string point = "bod " + std::to_string(i + 1);
-    if (!std::isfinite(p.f) || !std::isfinite(p.re) || !std::isfinite(p.im))
+    if (!std::isfinite(p.f) || !std::isfinite(std::hypot(p.re, p.im)))
       ThrowUntestable(point + " nemá konečné hodnoty.");
     if (p.f <= 0.0)
       ThrowUntestable(point + " nemá kladný kmitočet.");
@@ -140,25 +149,40 @@ void TimeConstants(int m, double tauMin, double tauMax, Eigen::VectorXd& taus) {
 
 // The weighted least-squares problem of one spectrum: rows 0..n-1 hold the real parts,
 // n..2n-1 the imaginary ones, each divided by |Z| at its point; columns R0, R1..RM, L.
+//
+// The columns are scaled by powers of two so that no entry exceeds 2, whatever the units: the
+// resistances by the smallest |Z|, the inductance also by the largest ω. Such scaling is exact,
+// so a spectrum in ordinary units is solved bit for bit as without it, and one in 1e-200 Ω or
+// at 1e300 Hz cannot overflow. The coefficients stay scaled; everything read from them is
+// either a ratio or computed in the same scaled rows.
 class RcFit {
  public:
   explicit RcFit(std::span<const SpectrumPoint> points)
       : n_(static_cast<Eigen::Index>(points.size())),
         omega_(n_),
         weight_(n_),
+        inductance_(n_),
         target_(2 * n_),
         design_(Eigen::MatrixXd::Zero(2 * n_, MaxElements() + 6)),
         coefficients_(MaxElements() + 2) {
     double fMin = points[0].f;
     double fMax = points[0].f;
+    double smallestZ = std::hypot(points[0].re, points[0].im);
+    for (const SpectrumPoint& p : points) {
+      fMin = std::min(fMin, p.f);
+      fMax = std::max(fMax, p.f);
+      smallestZ = std::min(smallestZ, std::hypot(p.re, p.im));
+    }
+    std::frexp(smallestZ, &resistanceExponent_);
+    int omegaExponent = 0;
+    std::frexp(2.0 * std::numbers::pi * fMax, &omegaExponent);
     for (Eigen::Index i = 0; i < n_; ++i) {
       const SpectrumPoint& p = points[static_cast<std::size_t>(i)];
       omega_[i] = 2.0 * std::numbers::pi * p.f;
-      weight_[i] = 1.0 / std::hypot(p.re, p.im);
-      target_[i] = p.re * weight_[i];
-      target_[n_ + i] = p.im * weight_[i];
-      fMin = std::min(fMin, p.f);
-      fMax = std::max(fMax, p.f);
+      weight_[i] = 1.0 / std::ldexp(std::hypot(p.re, p.im), -resistanceExponent_);
+      inductance_[i] = std::ldexp(omega_[i], -omegaExponent) * weight_[i];
+      target_[i] = std::ldexp(p.re, -resistanceExponent_) * weight_[i];
+      target_[n_ + i] = std::ldexp(p.im, -resistanceExponent_) * weight_[i];
     }
     tauMin_ = 1.0 / (2.0 * std::numbers::pi * fMax);
     tauMax_ = 1.0 / (2.0 * std::numbers::pi * fMin);
@@ -185,20 +209,37 @@ class RcFit {
       }
     }
     a.col(m + 1).head(n_).setZero();
-    a.col(m + 1).tail(n_) = omega_.cwiseProduct(weight_);
+    a.col(m + 1).tail(n_) = inductance_;
     design_.col(m + 2) = target_;
     SolveLeastSquares(design_.data(), design_.rows(), m + 2, coefficients_.data());
+    if (!coefficients_.head(m + 2).allFinite())
+      ThrowUnverifiable();
   }
 
+  // Coefficient k of the last fit, scaled as its column: R0 is 0, Rk is k, L is M + 1.
   double Coefficient(int k) const { return coefficients_[k]; }
-  double Tau(int k) const { return taus_[k]; }
-  double Omega(Eigen::Index i) const { return omega_[i]; }
-  double Weight(Eigen::Index i) const { return weight_[i]; }
+  // A resistance in the scale of the coefficients.
+  double ScaledResistance(double ohms) const { return std::ldexp(ohms, -resistanceExponent_); }
+
+  // (Z − Z_fit) / |Z| at point i, real and imaginary, from the last fit of M elements.
+  std::pair<double, double> Residual(Eigen::Index i, int m) const {
+    double modelRe = weight_[i] * coefficients_[0];
+    double modelIm = inductance_[i] * coefficients_[m + 1];
+    for (int k = 0; k < m; ++k) {
+      const double x = omega_[i] * taus_[k];
+      const double share = weight_[i] / (1.0 + x * x) * coefficients_[k + 1];
+      modelRe += share;
+      modelIm -= x * share;
+    }
+    return {target_[i] - modelRe, target_[n_ + i] - modelIm};
+  }
 
  private:
   Eigen::Index n_;
+  int resistanceExponent_ = 0;  // 2^it is about the smallest |Z|
   Eigen::VectorXd omega_;
-  Eigen::VectorXd weight_;
+  Eigen::VectorXd weight_;      // 2^resistanceExponent_ / |Z|
+  Eigen::VectorXd inductance_;  // the L column's imaginary rows
   Eigen::VectorXd target_;
   double tauMin_ = 0.0;
   double tauMax_ = 0.0;
@@ -234,38 +275,29 @@ KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points, do
     largestZ = std::max(largestZ, std::hypot(p.re, p.im));
 
   RcFit fit(points);
+  const double negligible = kNegligibleResistance * fit.ScaledResistance(largestZ);
   KramersKronigResult result;
   for (int m = 1; m <= fit.MaxElements(); ++m) {
     fit.Fit(m);
     result.m = m;
-    result.mu = Mu(fit, m, kNegligibleResistance * largestZ);
+    result.mu = Mu(fit, m, negligible);
     if (!result.mu || *result.mu <= kKramersKronigMuCutoff)
       break;
   }
 
   // Residuals of the accepted fit, from the model itself.
-  const int m = result.m;
   result.residualRe.resize(points.size());
   result.residualIm.resize(points.size());
   for (std::size_t i = 0; i < points.size(); ++i) {
-    const auto row = static_cast<Eigen::Index>(i);
-    const double omega = fit.Omega(row);
-    double modelRe = fit.Coefficient(0);
-    double modelIm = omega * fit.Coefficient(m + 1);
-    for (int k = 0; k < m; ++k) {
-      const double x = omega * fit.Tau(k);
-      const double share = fit.Coefficient(k + 1) / (1.0 + x * x);
-      modelRe += share;
-      modelIm -= x * share;
-    }
-    const double dRe = (points[i].re - modelRe) * fit.Weight(row);
-    const double dIm = (points[i].im - modelIm) * fit.Weight(row);
+    const auto [dRe, dIm] = fit.Residual(static_cast<Eigen::Index>(i), result.m);
     result.pseudoChiSquare += dRe * dRe + dIm * dIm;
     result.residualRe[i] = 100.0 * dRe;
     result.residualIm[i] = 100.0 * dIm;
     result.maxResidualRe = std::max(result.maxResidualRe, std::abs(result.residualRe[i]));
     result.maxResidualIm = std::max(result.maxResidualIm, std::abs(result.residualIm[i]));
   }
+  if (!std::isfinite(result.pseudoChiSquare))
+    ThrowUnverifiable();
   result.limitPercent = limitPercent;
   result.passed = result.maxResidualRe <= limitPercent && result.maxResidualIm <= limitPercent;
   return result;

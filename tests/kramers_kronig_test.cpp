@@ -96,12 +96,70 @@ TEST(KramersKronig, MatchesTheReferenceOnASemiInfiniteWarburgCell) {
   EXPECT_TRUE(CheckKramersKronig(file.points, 2.0).passed);
 }
 
+// The test reads only ratios: the same cell in other units of ohms or of time gives the same
+// verdict, however far those units are from the usual ones.
+TEST(KramersKronig, AnyScaleOfOhmsOrHertzGivesTheSameResult) {
+  const auto points = Measure(0.0);
+  const auto reference = CheckKramersKronig(points);
+  const struct {
+    double ohms;
+    double hertz;
+  } scales[] = {{1e-160, 1}, {1e160, 1},  {1e-300, 1},  {1e300, 1e-5},
+                {1, 1e295},  {1, 1e-290}, {1e-12, 1e9}, {1e12, 1e-6}};
+  for (const auto& scale : scales) {
+    SCOPED_TRACE(testing::Message() << scale.ohms << " Ω, " << scale.hertz << " Hz");
+    auto scaled = points;
+    for (SpectrumPoint& p : scaled)
+      p = {p.f * scale.hertz, p.re * scale.ohms, p.im * scale.ohms};
+    const auto result = CheckKramersKronig(scaled);
+    EXPECT_EQ(result.m, reference.m);
+    ASSERT_TRUE(result.mu.has_value());
+    EXPECT_NEAR(*result.mu, *reference.mu, 1e-9);
+    EXPECT_NEAR(result.maxResidualRe, reference.maxResidualRe, 1e-9);
+    EXPECT_NEAR(result.maxResidualIm, reference.maxResidualIm, 1e-9);
+    EXPECT_TRUE(result.passed);
+  }
+}
+
+// A point the arithmetic cannot follow is never a pass: either the fit says the spectrum is
+// suspect with finite figures, or the spectrum cannot be verified.
+TEST(KramersKronig, AnOutOfRangePointIsNeverAPass) {
+  const auto points = Measure(0.0);
+  const struct {
+    std::size_t point;
+    SpectrumPoint value;
+  } hostile[] = {
+      {30, {points[30].f, 1e-200, 0}},
+      {30, {points[30].f, 1e-200, -1e-200}},
+      {0, {1e300, points[0].re, points[0].im}},
+      {60, {1e-300, points[60].re, points[60].im}},
+      {30, {points[30].f, 1e300, -1e300}},
+      {30, {points[30].f, 4.9e-324, 0}},
+      {0, {1.7e308, points[0].re, points[0].im}},
+  };
+  for (const auto& h : hostile) {
+    SCOPED_TRACE(testing::Message() << h.value.f << " Hz " << h.value.re << " " << h.value.im);
+    auto spectrum = points;
+    spectrum[h.point] = h.value;
+    try {
+      const auto result = CheckKramersKronig(spectrum);
+      EXPECT_FALSE(result.passed);
+      EXPECT_TRUE(std::isfinite(result.pseudoChiSquare));
+      EXPECT_TRUE(std::isfinite(result.maxResidualRe) && std::isfinite(result.maxResidualIm));
+      EXPECT_TRUE(!result.mu || std::isfinite(*result.mu));
+    } catch (const KramersKronigError& error) {
+      EXPECT_NE(std::string(error.what()).find("nelze"), std::string::npos);
+    }
+  }
+}
+
 TEST(KramersKronig, RejectsWhatCannotBeTested) {
   const std::vector<std::vector<SpectrumPoint>> spectra = {
       {{100, 1, -1}},
       {{100, 1, -1}, {0, 1, -1}},
       {{100, 1, -1}, {10, NAN, -1}},
       {{100, 1, -1}, {10, 0, 0}},
+      {{100, 1, -1}, {10, 1.5e308, -1.5e308}},  // |Z| beyond the range of a double
   };
   for (const auto& points : spectra)
     EXPECT_THROW(CheckKramersKronig(points), KramersKronigError);
