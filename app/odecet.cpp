@@ -1,5 +1,7 @@
 #include "app/odecet.h"
 
+#include <sys/stat.h>
+
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QFont>
@@ -21,6 +23,7 @@
 #include "report/report_text.h"
 #include "spectrum/decimal_separator.h"
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/regular_file.h"
 #include "spectrum/step_file.h"
 
@@ -190,11 +193,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::Button1Click(QObject*) {
-  LoadStep(data_.Step1Path, Krok1, data_.Step1Points, data_.Step1Count);
+  LoadStep(data_.Step1Path, Krok1, data_.Step1Points, data_.Step1Count, step1File_);
 }
 
 void TForm1::Button2Click(QObject*) {
-  LoadStep(data_.Step2Path, Krok2, data_.Step2Points, data_.Step2Count);
+  LoadStep(data_.Step2Path, Krok2, data_.Step2Points, data_.Step2Count, step2File_);
 }
 
 void TForm1::Button3Click(QObject*) {
@@ -207,7 +210,8 @@ void TForm1::Button4Click(QObject*) {
   close();
 }
 
-void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count) {
+void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count,
+                      std::optional<StepFile>& loaded) {
   if (!OpenDialog1->Execute())
     return;
   const QString chosen = OpenDialog1->FileName;
@@ -218,10 +222,14 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
   OpenDialog1->InitialDir = directory;
   // Until the file has been read whole, no point of it, or of an earlier file, may be used.
   count = 0;
+  loaded.reset();
   const NumericLocale locale = SystemNumericLocale();
   try {
     // Only a regular file: a FIFO chosen in the dialog would otherwise hang the window.
     const FileDescriptor file = OpenRegularFileForReading(path);
+    struct stat info {};
+    if (::fstat(file.get(), &info) == 0)
+      loaded = StepFile{path, info.st_dev, info.st_ino};
     StoreStep(ReadSpectrumDescriptor(file.get(), locale.separator, path).file, table, count);
   } catch (const StepFileError& error) {
     if (locale.known)
@@ -255,7 +263,30 @@ void TForm1::WriteReport() {
     data_.ReportPath = ToLocalPath(SaveDialog1->FileName) + ".txt";
     Odecet->setText(ExtractFileName(FromLocalPath(data_.ReportPath)));
   }
+  RefuseReportOverStep(data_.ReportPath);
   const auto count = static_cast<std::size_t>(std::max(data_.Step1Count, 0));
   const std::span<const SpectrumPoint> points(data_.DiffPoints.data(), count);
   WriteFileReplacing(data_.ReportPath, FormatReport(points, SystemDecimalSeparator()));
+}
+
+void TForm1::RefuseReportOverStep(const std::string& reportPath) const {
+  struct stat report {};
+  if (::stat(reportPath.c_str(), &report) != 0)
+    return;  // a new file, or one the writer will refuse with its own reason
+  const auto check = [&](const std::optional<StepFile>& step, const char* which) {
+    if (!step)
+      return;
+    // The file as it was read, and whatever its name holds now: both are measurements.
+    struct stat now {};
+    const bool same = (report.st_dev == step->device && report.st_ino == step->inode) ||
+                      (::stat(step->path.c_str(), &now) == 0 && report.st_dev == now.st_dev &&
+                       report.st_ino == now.st_ino);
+    if (same)
+      throw ReportWriteError("Výsledný soubor „" + VisibleText(reportPath) +
+                             "“ nelze zapsat: je to načtené spektrum " + which + " („" +
+                             VisibleText(step->path) +
+                             "“), měření by se ztratilo. Zadejte jiný název výsledku.");
+  };
+  check(step1File_, "4 žebra");
+  check(step2File_, "3 žebra");
 }

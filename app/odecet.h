@@ -1,8 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "spectrum/spectrum_point.h"
@@ -52,9 +55,19 @@ class TForm1 : public QWidget {
  private:
   void DescribeForScreenReaders();
   void ShowDirectory(const QString& directory);  // in Dir, for the eye and the screen reader
-  void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count);
+  // Which file a step was read from, so that no report is ever written over a measurement.
+  struct StepFile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+  };
+  void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count,
+                std::optional<StepFile>& loaded);
+  void RefuseReportOverStep(const std::string& reportPath) const;
 
   SpectrumData& data_;
+  std::optional<StepFile> step1File_;
+  std::optional<StepFile> step2File_;
   QElapsedTimer shownAt_;
   QSize fittedFrame_;
 };

@@ -111,6 +111,44 @@ TEST_F(GenerateTest, AReportThatCannotBeWrittenIsReportedAndTheOldOneKept) {
   EXPECT_THAT(script.boxTexts[2].toStdString(), HasSubstr("no/such/dir/x.txt"));
 }
 
+// A report named after a loaded step file, by any spelling, would destroy the measurement.
+TEST_F(GenerateTest, AReportNamingALoadedStepFileIsRefusedAndTheMeasurementKept) {
+  const std::string step1 = "1 100 1 1";
+  const std::string step2 = "1 100 2 2";
+  const struct {
+    const char* typed;  // into Odecet; empty: through the save dialog
+    const char* step;   // the spectrum the message must name
+  } cases[] = {
+      {"krok1", "4 žebra"},         {"krok2", "3 žebra"},      {"./krok1", "4 žebra"},
+      {"link-to-krok2", "3 žebra"}, {"hard-krok1", "4 žebra"}, {"", "4 žebra"},
+  };
+  LoadBoth(step1, step2);
+  std::filesystem::create_symlink("krok2.txt", dir.path() + "/link-to-krok2.txt");
+  std::filesystem::create_hard_link(dir.path() + "/krok1.txt", dir.path() + "/hard-krok1.txt");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const qsizetype boxes = script.boxTexts.size();
+    form->Odecet->setText(QString::fromUtf8(c.typed));
+    if (*c.typed == '\0')
+      script.Then(ModalScript::TypeFile(Path("krok1")));
+    script.Then(script.PressOk());
+    Click(form->Button3);
+    ASSERT_EQ(script.boxTexts.size(), boxes + 2);  // the text and its detail
+    EXPECT_THAT(script.boxTexts[boxes].toStdString(),
+                HasSubstr(std::string("načtené spektrum ") + c.step));
+    EXPECT_EQ(ReadAll(dir.path() + "/krok1.txt"), step1);
+    EXPECT_EQ(ReadAll(dir.path() + "/krok2.txt"), step2);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() + "/link-to-krok2.txt"));
+    EXPECT_TRUE(form->isVisible());
+  }
+
+  // Any other existing file is still replaced without a question, and the window still works.
+  dir.Write("old.txt", "replace me");
+  form->Odecet->setText("old");
+  Click(form->Button3);
+  EXPECT_EQ(ReadAll(dir.path() + "/old.txt"), kReportHead + ReportRow("100", "1", "-1"));
+}
+
 TEST_F(GenerateTest, ADifferenceBeyondTheDoubleRangeIsAnErrorAndWritesNothing) {
   LoadBoth("1 100 1,7E308 0", "1 100 -1,7E308 0");
   form->Odecet->setText("rozdil");
