@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -132,7 +134,7 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   } cases[] = {
       {Replace(kGamry, "\tZimag\t", "\tZimg\t"), {"„m.dat“, řádek 9: chybí sloupec „Zimag“."}},
       {Replace(kGamry, "\t-4.5\t1\t11.9\t-22\t99\t99", ""),
-       {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 5)."}},
+       {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 4)."}},
       {Replace(kGamry, "10.5", "10.5.1"), {"řádek 11, sloupec „Zreal“: „10.5.1“ není platné"}},
       {kGamry + "ZCURVE\tTABLE\r\n", {"více tabulek impedance „ZCURVE“", "počet: 2"}},
       {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
@@ -169,6 +171,46 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   }
   const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
   EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+// Gamry rows may be separated by spaces as well as tabs; the table ends only at a blank line, a
+// new tag or the end of the file, never at a line that merely is not a row.
+TEST(InstrumentFiles, AGamryTableTakesAnyBlanksAndEndsOnlyWhereTheFormatEndsIt) {
+  const std::string rows = "\t0\t1\t1000\t10.5\t-2.25\t1\t10.7\t-12\t99\t99\r\n";
+  const std::string lastRow = "\t1\t2\t100\t11\t-4.5\t1\t11.9\t-22\t99\t99\r\n";
+  const std::string good[] = {
+      ReplaceAll(kGamry, '\t', ' '),
+      Replace(Replace(kGamry, rows, "0  1 1000   10.5 -2.25 1 10.7 -12 99 99\r\n"), lastRow,
+              "  1 \t2\t 100 11 -4.5 1 11.9 -22 99 99  \r\n"),
+      Replace(kGamry, "EXPERIMENTABORTED\r\n", "\r\n"),
+      Replace(kGamry, "EXPERIMENTABORTED", "FRACURVE\tTABLE"),
+      kGamry.substr(0, kGamry.find("EXPERIMENTABORTED")),
+  };
+  for (const std::string& text : good)
+    EXPECT_EQ(Read(text).file.points, kPoints) << text;
+
+  const std::string bad[] = {
+      Replace(kGamry, "EXPERIMENTABORTED", "Experiment aborted"),
+      Replace(kGamry, "EXPERIMENTABORTED", "  * 2 3 10"),
+  };
+  for (const std::string& text : bad) {
+    EXPECT_THAT(ErrorOf(text), HasSubstr("„m.dat“, řádek 13: řádek není bodem tabulky „ZCURVE“"))
+        << text;
+  }
+
+  // A whole file separated by spaces, and one whose rows turn to spaces from the seventh on,
+  // read every point exactly.
+  const std::string examples = ODECET_EXAMPLES;
+  std::ifstream in(examples + "/instruments/4-zebra.DTA", std::ios::binary);
+  const std::string dta{std::istreambuf_iterator<char>(in), {}};
+  const std::size_t seventh = dta.find("\n\t6\t");
+  ASSERT_NE(seventh, std::string::npos);
+  const std::vector<SpectrumPoint> points =
+      LoadSpectrum(examples + "/point/4-zebra.txt", '.').file.points;
+  for (const std::string& text :
+       {ReplaceAll(dta, '\t', ' '),
+        dta.substr(0, seventh) + ReplaceAll(dta.substr(seventh), '\t', ' ')})
+    EXPECT_EQ(Read(text).file.points, points);
 }
 
 TEST(InstrumentFiles, ANameThatStartsWithMinusHoldsMinusTheImaginaryPart) {
