@@ -124,7 +124,9 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
       CheckOhmUnit(fileName, namesLine + 1, name, unit);
   }
 
-  TableRows rows(fileName, columns, FieldSeparator::kBlanks);
+  TableRows rows(
+      fileName, columns, FieldSeparator::kBlanks,
+      {.headFields = CountFields(names, FieldSeparator::kBlanks), .headLine = namesLine});
   while (lines.Next(line) && !IsBlank(line) && !IsTagLine(line)) {
     if (!IsRow(line)) {
       ThrowAtLine(fileName, lines.number(),
