@@ -70,7 +70,8 @@ std::vector<SpectrumPoint> ReadBioLogicText(std::string_view text, std::string_v
       ThrowMissingColumn(fileName, namesLine, wanted[i]);
   }
 
-  TableRows rows(fileName, columns, separator);
+  TableRows rows(fileName, columns, separator,
+                 {.headFields = CountFields(names, separator), .headLine = namesLine});
   std::size_t cycles = 0;
   double lastCycle = 0.0;
   std::size_t secondCycleLine = 0;

@@ -72,7 +72,8 @@ std::vector<SpectrumPoint> ReadChInstrumentsText(std::string_view text, std::str
       ThrowMissingColumn(fileName, namesLine, wanted[i]);
   }
 
-  TableRows rows(fileName, columns, separator);
+  TableRows rows(fileName, columns, separator,
+                 {.headFields = CountFields(names, separator), .headLine = namesLine});
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }

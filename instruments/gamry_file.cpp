@@ -6,9 +6,12 @@
 //   <TAB>#<TAB>s<TAB>Hz<TAB>ohm<TAB>ohm<TAB>...
 //   <TAB>0<TAB>1<TAB>100000<TAB>12.5<TAB>-3.4<TAB>...
 //
-// Rows start with a tab; the table ends at the first line that does not (EXPERIMENTABORTED
-// when the run was stopped, which keeps the points measured before).
+// Fields are separated by tabs, in some files by spaces; any run of blanks separates them. The
+// table ends at a blank line, at a new tag (EXPERIMENTABORTED when the run was stopped, which
+// keeps the points measured before) or at the end of the file; any other line that is not a row
+// means a damaged file.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -18,15 +21,42 @@
 
 namespace {
 
+constexpr bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+
+constexpr bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A tag line starts at its first character with an upper-case word ("ZCURVE", "EOC",
+// "EXPERIMENTABORTED"); rows and the lines that belong to a tag start with a blank or a digit.
+bool IsTagLine(std::string_view line) {
+  if (line.empty() || !IsUpper(line.front()))
+    return false;
+  const std::size_t end = line.find_first_of(" \t");
+  const std::string_view word = line.substr(0, end);
+  return std::all_of(word.begin(), word.end(),
+                     [](char c) { return IsUpper(c) || IsDigit(c) || c == '_'; });
+}
+
+// A row's first field is its point number.
+bool IsRow(std::string_view line) {
+  FieldCursor fields(line, FieldSeparator::kBlanks);
+  std::string_view first;
+  return fields.Next(first) && !first.empty() && IsDigit(first.front());
+}
+
 bool StartsZCurve(std::string_view line) {
-  FieldCursor fields(line, FieldSeparator::kTab);
+  FieldCursor fields(line, FieldSeparator::kBlanks);
   std::string_view tag;
   std::string_view type;
-  return fields.Next(tag) && tag == "ZCURVE" && fields.Next(type) && type == "TABLE";
+  return IsTagLine(line) && fields.Next(tag) && tag == "ZCURVE" && fields.Next(type) &&
+         type == "TABLE";
 }
 
 std::optional<std::size_t> ColumnIndex(std::string_view names, std::string_view wanted) {
-  FieldCursor fields(names, FieldSeparator::kTab);
+  FieldCursor fields(names, FieldSeparator::kBlanks);
   std::string_view field;
   for (std::size_t i = 0; fields.Next(field); ++i) {
     if (field == wanted)
@@ -36,7 +66,7 @@ std::optional<std::size_t> ColumnIndex(std::string_view names, std::string_view 
 }
 
 std::string_view FieldOf(std::string_view line, std::size_t index) {
-  FieldCursor fields(line, FieldSeparator::kTab);
+  FieldCursor fields(line, FieldSeparator::kBlanks);
   std::string_view field;
   for (std::size_t i = 0; fields.Next(field); ++i) {
     if (i == index)
@@ -94,8 +124,18 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
       CheckOhmUnit(fileName, namesLine + 1, name, unit);
   }
 
-  TableRows rows(fileName, columns, FieldSeparator::kTab);
-  while (lines.Next(line) && line.starts_with('\t'))
+  TableRows rows(
+      fileName, columns, FieldSeparator::kBlanks,
+      {.headFields = CountFields(names, FieldSeparator::kBlanks), .headLine = namesLine});
+  while (lines.Next(line) && !IsBlank(line) && !IsTagLine(line)) {
+    if (!IsRow(line)) {
+      ThrowAtLine(fileName, lines.number(),
+                  "řádek není bodem tabulky „ZCURVE“ z řádku " + std::to_string(tableLine) +
+                      " a tabulku ani neukončuje (ukončuje ji prázdný řádek, značka jako "
+                      "„EXPERIMENTABORTED“ nebo konec souboru); soubor je poškozený nebo ručně "
+                      "upravený.");
+    }
     rows.Add(line, lines.number());
+  }
   return rows.Finish();
 }

@@ -81,9 +81,10 @@ std::vector<SpectrumPoint> ReadHeadedTableText(std::string_view text, std::strin
   CheckOhmUnit(fileName, 1, found[kReal]->column.name, found[kReal]->unit);
   CheckOhmUnit(fileName, 1, found[kImaginary]->column.name, found[kImaginary]->unit);
 
+  const FieldSeparator separator = SeparatorOfNames(names);
   TableRows rows(fileName,
                  {found[kFrequency]->column, found[kReal]->column, found[kImaginary]->column},
-                 SeparatorOfNames(names));
+                 separator, {.headFields = CountFields(names, separator), .headLine = 1});
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }

@@ -92,18 +92,43 @@ double TableRows::Parse(std::string_view text, std::size_t lineNumber, const Tab
   return column.minus ? -value : value;
 }
 
+std::string TableRows::Counts(std::size_t fields) const {
+  std::string counts = "údajů na řádku: " + std::to_string(fields);
+  if (rules_.headFields != 0) {
+    counts += ", jmen sloupců v záhlaví na řádku " + std::to_string(rules_.headLine) + ": " +
+              std::to_string(rules_.headFields);
+  }
+  return counts;
+}
+
 double TableRows::Number(std::string_view line, std::size_t lineNumber, const TableColumn& column) {
   std::string_view field;
   std::size_t count = 0;
   if (!FieldAt(line, separator_, column.index, field, count)) {
-    ThrowAtColumn(
-        fileName_, lineNumber, column.name,
-        "řádek končí před tímto sloupcem (údajů na řádku: " + std::to_string(count) + ").");
+    ThrowAtColumn(fileName_, lineNumber, column.name,
+                  "řádek končí před tímto sloupcem (" + Counts(count) + ").");
   }
   return Parse(field, lineNumber, column);
 }
 
 SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
+  const std::size_t fields = rules_.headFields == 0 ? 0 : CountFields(line, separator_);
+  const auto refuseCount = [&] {
+    std::string what = "řádek neodpovídá záhlaví (" + Counts(fields) +
+                       "), čísla by se tedy četla z jiných sloupců.";
+    if (separator_ == FieldSeparator::kComma && fields > rules_.headFields) {
+      what +=
+          " Čísla v tabulce oddělené čárkami musí mít desetinnou tečku; uložte tabulku s "
+          "desetinnou tečkou, nebo se středníkem mezi údaji.";
+    } else {
+      what += " Soubor je poškozený nebo ručně upravený.";
+    }
+    ThrowAtLine(fileName_, lineNumber, what);
+  };
+  // Too many fields first: the numbers the columns would take are pieces of others. Too few
+  // after the columns, so that a missing one is named.
+  if (fields > rules_.headFields)
+    refuseCount();
   SpectrumPoint point;
   for (const TableColumn* column : inFileOrder_) {
     const double value = Number(line, lineNumber, *column);
@@ -114,6 +139,8 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
     else
       point.im = value;
   }
+  if (fields < rules_.headFields)
+    refuseCount();
   if (rows_ == 0) {
     firstFrequency_ = point.f;
     sweeps_ = 1;

@@ -48,6 +48,11 @@ class TableRows {
   struct Rules {
     bool oneSweep = true;     // refuse a table whose first frequency comes again
     bool allowEmpty = false;  // a table without rows is a spectrum of no point
+    // The fields of the names line (CountFields) and its number. A row with another count is
+    // refused: its numbers would come from other columns than their names say (a decimal comma
+    // in a comma-separated table). 0: rows are not counted.
+    std::size_t headFields = 0;
+    std::size_t headLine = 0;
   };
 
   // The decimal separator is taken from the file: with fields separated by ',' it is '.';
@@ -73,6 +78,8 @@ class TableRows {
 
  private:
   double Parse(std::string_view text, std::size_t lineNumber, const TableColumn& column);
+  // "údajů na řádku: 5", with the head's count when there is a head.
+  std::string Counts(std::size_t fields) const;
 
   std::string fileName_;
   SpectrumColumns columns_;

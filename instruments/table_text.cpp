@@ -138,6 +138,19 @@ bool FieldCursor::Next(std::string_view& field) {
   return true;
 }
 
+std::size_t CountFields(std::string_view line, FieldSeparator separator) {
+  FieldCursor fields(line, separator);
+  std::string_view field;
+  std::size_t count = 0;
+  std::size_t lastFilled = 0;
+  while (fields.Next(field)) {
+    ++count;
+    if (!field.empty())
+      lastFilled = count;
+  }
+  return lastFilled;
+}
+
 ColumnName SplitColumnName(std::string_view name) {
   ColumnName parts;
   name = TrimBlanks(name);

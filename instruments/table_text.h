@@ -55,6 +55,10 @@ class FieldCursor {
   bool done_ = false;
 };
 
+// The number of fields of a line, not counting empty ones at its end: EC-Lab ends each row with
+// a tab and spreadsheets pad short rows, and neither is a column.
+std::size_t CountFields(std::string_view line, FieldSeparator separator);
+
 // A column name in its parts. The unit is what follows the last slash ("freq/Hz",
 // "Re(Z)/Ohm") or stands in trailing parentheses or brackets ("Frequency (Hz)", "Z' [Ω]");
 // a leading '-' marks minus the quantity ("-Im(Z)/Ohm", "-Z'' (Ω)").

@@ -88,12 +88,15 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
       ThrowMissingColumn(fileName, namesLine, missing[k]);
   }
 
+  // Names and rows may use different separators: each is counted by its own.
+  const TableRows::Rules rules{.headFields = CountFields(names, nameSeparator),
+                               .headLine = namesLine};
   std::optional<TableRows> rows;
   ForEachRow(lines, [&](std::string_view row, std::size_t number) {
     if (!rows) {
       const FieldSeparator separator =
           row.find('\t') != std::string_view::npos ? FieldSeparator::kTab : FieldSeparator::kComma;
-      rows.emplace(fileName, columns, separator);
+      rows.emplace(fileName, columns, separator, rules);
     }
     rows->Add(row, number);
   });

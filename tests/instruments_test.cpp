@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -101,6 +103,10 @@ TEST(InstrumentFiles, EachFormatLoadsItsColumnsByName) {
        SpectrumFileKind::kHeadedTable},  // odecet-cli --format=csv, behind a byte order mark
       {"Z_IM [ohms]\tFREQ/hz\tzreal/\u2126\n-2.25\t1000\t10.5\n-4.5\t100\t11\n\nnot a row\n",
        SpectrumFileKind::kHeadedTable},
+      // Trailing empty fields are no columns: EC-Lab ends its rows with a tab, spreadsheets pad.
+      {Replace(kBioLogic, "cycle number\t\r\n", "cycle number\r\n"), SpectrumFileKind::kBioLogic},
+      {"f (Hz);Re (Ohm);-Im (Ohm)\n1000;10,5;2,25;;\n100;11;4,5;\n",
+       SpectrumFileKind::kHeadedTable},
   };
   for (const auto& [text, kind] : cases) {
     for (const char separator : {'.', ','}) {  // the user's separator is for step files only
@@ -132,7 +138,8 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   } cases[] = {
       {Replace(kGamry, "\tZimag\t", "\tZimg\t"), {"„m.dat“, řádek 9: chybí sloupec „Zimag“."}},
       {Replace(kGamry, "\t-4.5\t1\t11.9\t-22\t99\t99", ""),
-       {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 5)."}},
+       {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 4, jmen "
+        "sloupců v záhlaví na řádku 9: 10)."}},
       {Replace(kGamry, "10.5", "10.5.1"), {"řádek 11, sloupec „Zreal“: „10.5.1“ není platné"}},
       {kGamry + "ZCURVE\tTABLE\r\n", {"více tabulek impedance „ZCURVE“", "počet: 2"}},
       {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
@@ -169,6 +176,95 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   }
   const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
   EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+// A row with more or fewer fields than its head names would take its numbers from other
+// columns: a decimal comma in a comma-separated table splits each number in two.
+TEST(InstrumentFiles, ARowWithAnotherCountOfFieldsThanTheHeadIsRefused) {
+  const std::string report =
+      kReportHead + ReportRow("1000", "10,5", "2,25") + ReportRow("100", "11", "4,5");
+  const struct {
+    std::string text;
+    std::string says;
+  } cases[] = {
+      {"f (Hz),Re (Ohm),-Im (Ohm)\n100000,12,4338,0,210214\n",
+       "„m.dat“, řádek 2: řádek neodpovídá záhlaví (údajů na řádku: 5, jmen sloupců v záhlaví "
+       "na řádku 1: 3), čísla by se tedy četla z jiných sloupců. Čísla v tabulce oddělené "
+       "čárkami"},
+      {Replace(kNova, ";22;2\n", ";22;2;7\n"),
+       "řádek 3: řádek neodpovídá záhlaví (údajů na řádku: 8, jmen sloupců v záhlaví na řádku "
+       "1: 7)"},
+      {Replace(kNova, ";11,9;22;2", ""), "řádek 3: řádek neodpovídá záhlaví (údajů na řádku: 4,"},
+      {Replace(kNova, "2;100;11;4,5;11,9;22;2", "2;100;11"),
+       "řádek 3, sloupec „-Z'' (Ω)“: řádek končí před tímto sloupcem (údajů na řádku: 3, jmen "
+       "sloupců v záhlaví na řádku 1: 7)."},
+      {Replace(kZPlot, "1.10000E+01", "1,10000E+01"),
+       "řádek 7: řádek neodpovídá záhlaví (údajů na řádku: 10, jmen sloupců v záhlaví na "
+       "řádku 4: 9)"},
+      {Replace(ReplaceAll(kZPlot, ',', '\t'), "\t  0\t 0\t 2\r\n  1.00000E+02",
+               "\r\n  1.00000E+02"),
+       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 6, jmen sloupců v záhlaví na řádku "
+       "4: 9)"},
+      {Replace(kChi, ", -22.2", ", -22.2, 0"),
+       "řádek 8: řádek neodpovídá záhlaví (údajů na řádku: 6, jmen sloupců v záhlaví na řádku "
+       "5: 5)"},
+      {Replace(kChi, ", -22.2", ""), "řádek 8: řádek neodpovídá záhlaví (údajů na řádku: 4,"},
+      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t1\t0\t"),
+       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 7, jmen sloupců v záhlaví na řádku "
+       "4: 6)"},
+      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t"),
+       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 5,"},
+      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9\t-22\t99\t99\t0"),
+       "řádek 12: řádek neodpovídá záhlaví (údajů na řádku: 11, jmen sloupců v záhlaví na "
+       "řádku 9: 10)"},
+      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9"),
+       "řádek 12: řádek neodpovídá záhlaví (údajů na řádku: 7,"},
+      {report + "100 11 4,5 0\r\n",
+       "řádek 5: řádek neodpovídá záhlaví (údajů na řádku: 4, jmen sloupců v záhlaví na řádku "
+       "1: 3)"},
+  };
+  for (const auto& [text, says] : cases)
+    EXPECT_THAT(ErrorOf(text, SpectrumSources::kAlsoReports), HasSubstr(says)) << text;
+}
+
+// Gamry rows may be separated by spaces as well as tabs; the table ends only at a blank line, a
+// new tag or the end of the file, never at a line that merely is not a row.
+TEST(InstrumentFiles, AGamryTableTakesAnyBlanksAndEndsOnlyWhereTheFormatEndsIt) {
+  const std::string rows = "\t0\t1\t1000\t10.5\t-2.25\t1\t10.7\t-12\t99\t99\r\n";
+  const std::string lastRow = "\t1\t2\t100\t11\t-4.5\t1\t11.9\t-22\t99\t99\r\n";
+  const std::string good[] = {
+      ReplaceAll(kGamry, '\t', ' '),
+      Replace(Replace(kGamry, rows, "0  1 1000   10.5 -2.25 1 10.7 -12 99 99\r\n"), lastRow,
+              "  1 \t2\t 100 11 -4.5 1 11.9 -22 99 99  \r\n"),
+      Replace(kGamry, "EXPERIMENTABORTED\r\n", "\r\n"),
+      Replace(kGamry, "EXPERIMENTABORTED", "FRACURVE\tTABLE"),
+      kGamry.substr(0, kGamry.find("EXPERIMENTABORTED")),
+  };
+  for (const std::string& text : good)
+    EXPECT_EQ(Read(text).file.points, kPoints) << text;
+
+  const std::string bad[] = {
+      Replace(kGamry, "EXPERIMENTABORTED", "Experiment aborted"),
+      Replace(kGamry, "EXPERIMENTABORTED", "  * 2 3 10"),
+  };
+  for (const std::string& text : bad) {
+    EXPECT_THAT(ErrorOf(text), HasSubstr("„m.dat“, řádek 13: řádek není bodem tabulky „ZCURVE“"))
+        << text;
+  }
+
+  // A whole file separated by spaces, and one whose rows turn to spaces from the seventh on,
+  // read every point exactly.
+  const std::string examples = ODECET_EXAMPLES;
+  std::ifstream in(examples + "/instruments/4-zebra.DTA", std::ios::binary);
+  const std::string dta{std::istreambuf_iterator<char>(in), {}};
+  const std::size_t seventh = dta.find("\n\t6\t");
+  ASSERT_NE(seventh, std::string::npos);
+  const std::vector<SpectrumPoint> points =
+      LoadSpectrum(examples + "/point/4-zebra.txt", '.').file.points;
+  for (const std::string& text :
+       {ReplaceAll(dta, '\t', ' '),
+        dta.substr(0, seventh) + ReplaceAll(dta.substr(seventh), '\t', ' ')})
+    EXPECT_EQ(Read(text).file.points, points);
 }
 
 TEST(InstrumentFiles, ANameThatStartsWithMinusHoldsMinusTheImaginaryPart) {
