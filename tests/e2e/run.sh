@@ -204,10 +204,33 @@ save_dialog() {
   wait_exit
 }
 
+# 4. A report name that is a loaded step file: an error box, OK, the measurement untouched and
+# the window still there; another name then works.
+report_over_step() {
+  start_app || return 1
+  load_both 3-zebra.txt || return 1
+  click_odecet
+  xdotool type --delay 20 "4-zebra"
+  click_button3
+  expect_dialog "Odečet souborů" "the report over a step file" || return 1
+  import -window root "$out/report-over-step.png" 2>/dev/null
+  xdotool key Return
+  wait_for 5 is_active "$main" || { fail "the window did not come back after the error"; return 1; }
+  cmp "$work/4-zebra.txt" "$examples/4-zebra.txt" || { fail "the step file was replaced"; return 1; }
+  click_odecet
+  xdotool key ctrl+a
+  xdotool type --delay 20 "rozdil"
+  click_button3
+  wait_for 5 test -s "$work/rozdil.txt" || { fail "no report after the refusal"; return 1; }
+  cmp "$work/rozdil.txt" "$here/expected-report.txt" || fail "the report differs"
+  xdotool key alt+k
+  wait_exit
+}
+
 scenarios=0
 for place in outside home; do
   prepare_place "$place"
-  for scenario in whole_job mismatch save_dialog; do
+  for scenario in whole_job mismatch save_dialog report_over_step; do
     note "$scenario, files $place"
     scenarios=$((scenarios + 1))
     before=$failures
