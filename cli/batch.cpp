@@ -85,6 +85,11 @@ std::optional<Job> ParseJob(std::string_view text, std::string& why) {
       why = std::string("Pole ") + kNames[i] + " je prázdné";
       return std::nullopt;
     }
+    // The system takes a path up to its first NUL: the rest would name another file.
+    if (fields[i].find('\0') != std::string::npos) {
+      why = std::string("Pole ") + kNames[i] + " obsahuje nulový bajt";
+      return std::nullopt;
+    }
     if (i < 2 && fields[i] == "-") {
       why = "Standardní vstup („-“) nemůže být souborem kroku v seznamu úloh";
       return std::nullopt;

@@ -256,6 +256,34 @@ TEST_F(CliTest, ABatchRunsSideBySideOnlyWhatOrderCannotChange) {
   EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
 }
 
+// A path cannot hold a NUL byte: a field with one is wrong usage on its line, never a path cut
+// short at the NUL (which would read or replace another file); the other jobs go on.
+TEST_F(CliTest, ABatchLineWithANulByteIsWrongUsage) {
+  dir.Write("nu", "old");
+  const std::string nul(1, '\0');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"k1.txt\tk2.txt\tnu" + nul + "l.txt", "VÝSTUP"},
+      {"k1.txt" + nul + "x\tk2.txt\tr1.txt", "KROK1"},
+      {"k1.txt\tk2.txt" + nul + "\tr2.txt", "KROK2"},
+      {nul + "\tk2.txt\tr3.txt", "KROK1"},
+  };
+  std::string list;
+  std::string messages;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    list += cases[i].first + "\n";
+    messages += "odecet-cli: řádek " + std::to_string(i + 1) + ": Pole " + cases[i].second +
+                " obsahuje nulový bajt.\n";
+  }
+  dir.Write("list", list + "k1.txt\tk2.txt\tgood.txt\n");
+  const Outcome outcome = RunCli(dir, {"-d,", "--batch=list"});
+  EXPECT_EQ(outcome.status, 64);
+  EXPECT_EQ(outcome.err, messages);
+  EXPECT_EQ(ReadAll(dir.path() + "/good.txt"), expected);
+  EXPECT_EQ(ReadAll(dir.path() + "/nu"), "old");
+  for (const char* absent : {"r1.txt", "r2.txt", "r3.txt"})
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/" + absent)) << absent;
+}
+
 // The table for fitting programs reads the same everywhere: full stops even under a comma locale
 // and -d, which still governs the step files.
 TEST_F(CliTest, TheCsvTableAlwaysUsesFullStopsAndCrLf) {
