@@ -122,7 +122,8 @@ std::string LineLabel(std::size_t number) {
 
 // Whether the jobs may run in any order: no report goes to a descriptor, no two reports replace
 // one file, and no job reads a file that a job replaces. Conservative: a step file that does
-// not exist yet (an earlier job might create it) makes the list depend on its order.
+// not exist yet (an earlier job might create it) or a target that cannot be identified makes
+// the list depend on its order.
 bool JobsIndependent(const std::vector<Entry>& entries) {
   ReportTargets identify;
   std::vector<ReportTarget> targets;
@@ -143,8 +144,12 @@ bool JobsIndependent(const std::vector<Entry>& entries) {
       }
       inputs.push_back(known->second);
     }
-    if (std::optional<ReportTarget> target = identify.Identify(entry.job->report))
-      targets.push_back(std::move(*target));
+    // A target not told (the report cannot be written, or the system would not say) might be
+    // another job's: only the list's order is then sure to be right.
+    std::optional<ReportTarget> target = identify.Identify(entry.job->report);
+    if (!target)
+      return false;
+    targets.push_back(std::move(*target));
   }
   std::sort(targets.begin(), targets.end(),
             [](const ReportTarget& a, const ReportTarget& b) { return a.key < b.key; });

@@ -575,11 +575,6 @@ std::optional<ReportTarget> IdentifyReportTarget(const std::string& path) {
   }
 }
 
-ReportTargets::~ReportTargets() {
-  for (const Directory& directory : directories_)
-    ::close(directory.fd);
-}
-
 std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
   const std::string directoryPath = DirectoryOf(path);
   const std::string name = NameOf(path);
@@ -589,22 +584,27 @@ std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
       std::find_if(directories_.begin(), directories_.end(),
                    [&](const Directory& known) { return known.path == directoryPath; });
   if (directory == directories_.end()) {
-    const int fd = ::open(directoryPath.empty() ? "." : directoryPath.c_str(),
-                          O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    // Only its link-free path is kept: a list may name more folders than files may be open.
+    const FileDescriptor fd(::open(directoryPath.empty() ? "." : directoryPath.c_str(),
+                                   O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
       return IdentifyReportTarget(path);
-    directories_.push_back({directoryPath, fd, DirectoryKey(fd)});
+    std::string key = DirectoryKey(fd.get());
+    if (!key.starts_with('/'))
+      return IdentifyReportTarget(path);
+    directories_.push_back({directoryPath, std::move(key)});
     directory = directories_.end() - 1;
   }
+  const std::string target = directory->key + "/" + name;
   struct stat info {};
-  if (::fstatat(directory->fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (::lstat(target.c_str(), &info) != 0) {
     if (errno == ENOENT)
-      return ReportTarget{directory->key + "/" + name, false, 0, 0};
+      return ReportTarget{target, false, 0, 0};
     return IdentifyReportTarget(path);
   }
   if (S_ISLNK(info.st_mode))  // the kernel follows it, by its own rules
     return IdentifyReportTarget(path);
-  return ReportTarget{directory->key + "/" + name, true, info.st_dev, info.st_ino};
+  return ReportTarget{target, true, info.st_dev, info.st_ino};
 }
 
 std::optional<int> DescriptorNamedBy(const std::string& path) {

@@ -53,20 +53,14 @@ struct ReportTarget {
 std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
 
 // Identifies the targets of many reports as IdentifyReportTarget does, opening each directory
-// only once; may also identify a target that could not be written.
+// only once and keeping none open; may also identify a target that could not be written.
 class ReportTargets {
  public:
-  ReportTargets() = default;
-  ~ReportTargets();
-  ReportTargets(const ReportTargets&) = delete;
-  ReportTargets& operator=(const ReportTargets&) = delete;
-
   std::optional<ReportTarget> Identify(const std::string& path);
 
  private:
   struct Directory {
     std::string path;
-    int fd = -1;
     std::string key;
   };
   std::vector<Directory> directories_;

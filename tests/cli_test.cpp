@@ -284,6 +284,37 @@ TEST_F(CliTest, ABatchLineWithANulByteIsWrongUsage) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() + "/" + absent)) << absent;
 }
 
+// The check whether jobs touch each other's files must see every target also when the folders of
+// the list outnumber the files the process may open: a target it cannot tell makes the jobs run
+// in order. The jobs before the last two differ in their spectra and write nothing, so the run
+// itself needs few files.
+TEST_F(CliTest, ABatchWithMoreFoldersThanOpenFilesStillRunsDependentJobsInOrder) {
+  dir.Write("one.txt", "1\n100 1 1\n");
+  dir.Write("r.txt", "2\n100 1 2\n200 1 -1\n");  // a step file until line 1 of the end replaces it
+  std::string list;
+  constexpr int kFolders = 100;
+  for (int folder = 0; folder < kFolders; ++folder) {
+    const std::string name = "d" + std::to_string(folder);
+    std::filesystem::create_directory(dir.path() + "/" + name);
+    list += "k1.txt\tone.txt\t" + name + "/r.txt\n";
+  }
+  list += "k1.txt\tk2.txt\tr.txt\n";  // replaces the old step file
+  list += "r.txt\tk2.txt\tq.txt\n";   // so this reads a report, which is no step file
+  list += "k1.txt\tk2.txt\tsame.txt\nk2.txt\tk1.txt\tsame.txt\n";  // the later wins
+  dir.Write("list", list);
+  const Outcome outcome = RunCli(dir, {"-d,", "--batch=list"}, "C", [] {
+    const rlimit limit{64, 64};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  });
+  EXPECT_EQ(outcome.status, 2);
+  // Not HasSubstr: a failure would print all the other jobs' messages.
+  EXPECT_NE(outcome.err.find("řádek " + std::to_string(kFolders + 2) + ": Soubor „r.txt“"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/q.txt"));
+  EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), expected);
+  EXPECT_EQ(ReadAll(dir.path() + "/same.txt"), RunCli(dir, {"-d,", "k2.txt", "k1.txt"}).out);
+}
+
 // The table for fitting programs reads the same everywhere: full stops even under a comma locale
 // and -d, which still governs the step files.
 TEST_F(CliTest, TheCsvTableAlwaysUsesFullStopsAndCrLf) {

@@ -260,6 +260,38 @@ TEST_P(ReplacingWrite, LeavesAnotherUsersLinkInAStickyDirectoryAlone) {
   }
 }
 
+// A batch list may name more folders than the process may open files: every target is still
+// identified, as it would be alone.
+TEST(ReportTargets, IdentifiesTargetsInMoreFoldersThanFilesMayBeOpen) {
+  TempDir dir;
+  const std::string base = std::filesystem::canonical(dir.path()).string();
+  constexpr int kFolders = 100;
+  for (int i = 0; i < kFolders; ++i) {
+    std::filesystem::create_directory(base + "/d" + std::to_string(i));
+    if (i % 2 == 0)
+      dir.Write("d" + std::to_string(i) + "/r.txt", "old");
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{32, 32};
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+      ::_exit(125);
+    ReportTargets targets;
+    for (int i = 0; i < kFolders; ++i) {
+      const std::string path = base + "/d" + std::to_string(i) + "/r.txt";
+      const std::optional<ReportTarget> target = targets.Identify(path);
+      if (!target || target->key != path || target->exists != (i % 2 == 0))
+        ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(DescriptorNamedBy, KnowsTheDescriptorsByTheirNames) {
   const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/7";
   const std::pair<std::string, std::optional<int>> cases[] = {
