@@ -229,8 +229,13 @@ class BatchRun {
       Report(batch.Commit());
     };
     std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < threads; ++i)
-      helpers.emplace_back(work);
+    {
+      // Only this thread takes the signals that end the batch, so their handler never runs
+      // twice at once.
+      const WriteSignalsBlocked helpersTakeNone;
+      for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(work);
+    }
     work();
     for (std::thread& helper : helpers)
       helper.join();

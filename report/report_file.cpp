@@ -74,19 +74,15 @@ struct PendingTemporary {
 };
 PendingTemporary pending[2 * ReportBatch::kCapacity + 1];
 
-class SignalBlock {
- public:
-  SignalBlock() {
-    const sigset_t set = CleanupSignalSet();
-    ::sigprocmask(SIG_BLOCK, &set, &previous_);
-  }
-  ~SignalBlock() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
+// The handler runs on one thread while the others go on: a name made after it looked at the
+// slots would stay. So a name is made and armed only inside a count of names being made, and
+// the handler first shuts the door, then waits for that count to fall to zero, and only then
+// removes what is armed. A thread finding the door shut makes no name: the process is ending.
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handlers set the door");
+std::atomic<int> namesBeingMade{0};
+std::atomic<bool> ending{false};
 
- private:
-  sigset_t previous_;
-};
+using SignalBlock = WriteSignalsBlocked;
 
 // The slot now holding the name, or -1 when all are taken (the file is then left to chance).
 int Arm(int directory, const std::string& name) {
@@ -109,6 +105,10 @@ void Disarm(int slot) {
 }
 
 extern "C" void RemoveTemporaryAndDie(int signal) {
+  ending.store(true);
+  while (namesBeingMade.load() != 0) {
+    // Another thread is between making a name and arming it; it takes no signal meanwhile.
+  }
   for (const PendingTemporary& entry : pending) {
     if (entry.state.load() == kArmed)
       ::unlinkat(entry.directory, entry.name, 0);
@@ -219,14 +219,23 @@ class Temporary {
  private:
   // Tries fresh random names until `create` makes one in the directory; false with errno set
   // when it fails for another reason than a name already taken. The name is armed for the
-  // signal handlers in the same breath, with the signals blocked.
+  // signal handlers in the same breath, with the signals blocked and counted as being made.
   template <typename Create>
   bool TakeName(const Create& create) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string name = TemporaryName();
       const SignalBlock blocked;
-      if (create(name.c_str())) {
+      namesBeingMade.fetch_add(1);
+      if (ending.load()) {
+        namesBeingMade.fetch_sub(1);
+        for (;;)
+          ::pause();  // until the handler on another thread has ended the process
+      }
+      const bool made = create(name.c_str());
+      if (made)
         slot_ = Arm(directory_, name);
+      namesBeingMade.fetch_sub(1);
+      if (made) {
         name_ = name;
         return true;
       }
@@ -633,6 +642,15 @@ std::optional<int> DescriptorNamedBy(const std::string& path) {
 void WriteToDescriptor(int fd, std::string_view bytes, const std::string& path) {
   if (!WriteAll(fd, bytes))
     Fail(path, errno);
+}
+
+WriteSignalsBlocked::WriteSignalsBlocked() {
+  const sigset_t set = CleanupSignalSet();
+  ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+}
+
+WriteSignalsBlocked::~WriteSignalsBlocked() {
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 void InstallWriteSignalHandlers() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -129,6 +130,19 @@ class ReportBatch {
 // file-size limit makes the write fail with an error instead of killing the process.
 // For a program's start-up; the handlers touch nothing but that one file.
 void InstallWriteSignalHandlers();
+
+// While it lives, the calling thread takes none of those signals, and threads it starts
+// meanwhile inherit that: the handlers then run on the one thread that still takes them.
+class WriteSignalsBlocked {
+ public:
+  WriteSignalsBlocked();
+  ~WriteSignalsBlocked();
+  WriteSignalsBlocked(const WriteSignalsBlocked&) = delete;
+  WriteSignalsBlocked& operator=(const WriteSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // The descriptor that `path` names by its form: /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N,
 // /proc/self/fd/N, /proc/thread-self/fd/N or /proc/PID/fd/N with this process's PID. Such a path

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +18,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report_by_hand.h"
@@ -548,6 +551,55 @@ TEST_F(CliTest, KillingTheWriterLeavesNoTemporaryAndNoCutReport) {
     for (const std::string& name : TemporariesIn(dir))
       std::filesystem::remove(dir.path() + "/" + name);
   }
+}
+
+// Waits until a name beginning with `prefix` is created in the directory `watch` watches, or,
+// should none come, until the process is long gone (a bound, not a measure).
+void AwaitCreated(int watch, std::string_view prefix) {
+  alignas(inotify_event) char buffer[4096];
+  pollfd ready{watch, POLLIN, 0};
+  while (::poll(&ready, 1, 5000) > 0) {
+    const ssize_t got = ::read(watch, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->len > 0 && std::string_view(event->name).starts_with(prefix))
+        return;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+}
+
+// Ends a batch with the signals a session sends just as its reports take their names, on
+// several threads at once: no temporary may be left, and every report is the old file or the
+// whole new one. The jobs run side by side, and each thread names its reports at its end.
+TEST_F(CliTest, EndingABatchBySignalLeavesNoTemporaryAndNoCutReport) {
+  constexpr int kJobs = 60;
+  std::string list;
+  for (int job = 0; job < kJobs; ++job)
+    list += "k1.txt\tk2.txt\tr" + std::to_string(job) + ".txt\n";
+  dir.Write("list", list);
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+  std::mt19937 random(2024);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+  for (int round = 0; round < 100; ++round) {
+    for (int job = 0; job < kJobs; ++job)
+      dir.Write("r" + std::to_string(job) + ".txt", "old");
+    const pid_t child = StartCli(dir, {"-d,", "--batch=list"});
+    AwaitCreated(watch, ".odecet-");
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 300)(random));
+    ::kill(child, signals[round % 3]);
+    FinishCli(dir, child);
+    for (int job = 0; job < kJobs; ++job) {
+      const std::string report = ReadAll(dir.path() + "/r" + std::to_string(job) + ".txt");
+      EXPECT_TRUE(report == "old" || report == expected) << "job " << job << ", round " << round;
+    }
+    EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty()) << "round " << round;
+    for (const std::string& name : TemporariesIn(dir))
+      std::filesystem::remove(dir.path() + "/" + name);
+  }
+  ::close(watch);
 }
 
 TEST_F(CliTest, AFileSizeLimitGivesStatusThreeAndKeepsTheOldReport) {

@@ -15,6 +15,10 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
@@ -290,6 +294,65 @@ TEST(ReportTargets, IdentifiesTargetsInMoreFoldersThanFilesMayBeOpen) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A process writing batches on three threads, as odecet-cli --batch does, ended at random
+// moments by the signals a session sends: no temporary may be left, and every target holds its
+// old file or the whole new one. The threads take the signals too, and name temporaries all
+// the time, so a name made while the handler runs would show within a few rounds.
+TEST_P(ReplacingWrite, ASignalDuringABatchLeavesNoTemporaryAndNoCutReport) {
+  constexpr int kThreads = 3;
+  constexpr int kTargetsEach = 6;
+  const std::string whole(16384, 'n');
+  std::vector<std::string> targets;
+  for (int i = 0; i < kThreads * kTargetsEach; ++i)
+    targets.push_back(dir.path() + "/r" + std::to_string(i) + ".txt");
+  std::mt19937 random(4321);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+  for (int round = 0; round < 100; ++round) {
+    for (const std::string& target : targets)
+      std::ofstream(target) << "old";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      InstallWriteSignalHandlers();
+      const auto work = [&](int thread) {
+        ReportBatch batch(GetParam(), 4);
+        for (int job = 0;; ++job) {
+          try {
+            if (batch.full())
+              batch.Send();
+            batch.Stage(
+                targets[static_cast<std::size_t>(thread * kTargetsEach + job % kTargetsEach)],
+                [&](const ByteSink& put) { put(whole); });
+            if (job % 8 == 7)
+              batch.Commit();
+          } catch (const ReportWriteError&) {
+          }
+        }
+      };
+      for (int thread = 1; thread < kThreads; ++thread)
+        std::thread(work, thread).detach();
+      work(0);
+    }
+    const int signal = signals[round % 3];
+    ::usleep(std::uniform_int_distribution<useconds_t>(500, 5000)(random));
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "round " << round;
+    for (const std::string& target : targets) {
+      const std::string bytes = ReadAll(target);
+      EXPECT_TRUE(bytes == "old" || bytes == whole) << target << ", round " << round;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with(".odecet-")) {
+        ADD_FAILURE() << name << " left behind in round " << round;
+        std::filesystem::remove(entry.path());
+      }
+    }
+  }
 }
 
 TEST(DescriptorNamedBy, KnowsTheDescriptorsByTheirNames) {
