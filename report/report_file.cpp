@@ -534,8 +534,9 @@ bool ReportBatch::Holds(const std::string& path) const {
   }
   if (errno != ENOENT)
     return false;
+  // A place that cannot be told might be a staged report's: committing first is always right.
   const std::optional<ReportTarget> missing = IdentifyReportTarget(path);
-  return missing && held([&](const ReportTarget& target) { return target.key == missing->key; });
+  return !missing || held([&](const ReportTarget& target) { return target.key == missing->key; });
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {

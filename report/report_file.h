@@ -95,8 +95,8 @@ class ReportBatch {
   std::size_t staged() const { return staged_.size(); }
   bool full() const { return staged_.size() >= capacity_; }
 
-  // Whether a report staged or sent will replace the file `path` names: one who reads it must
-  // commit first to see what a run before would have written.
+  // Whether a report staged or sent will replace the file `path` names (also when that cannot be
+  // told): one who reads it must commit first to see what a run before would have written.
   bool Holds(const std::string& path) const;
 
   // A report that did not take its place; its target keeps the old file.
