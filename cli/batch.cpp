@@ -85,6 +85,11 @@ std::optional<Job> ParseJob(std::string_view text, std::string& why) {
       why = std::string("Pole ") + kNames[i] + " je prázdné";
       return std::nullopt;
     }
+    // The system takes a path up to its first NUL: the rest would name another file.
+    if (fields[i].find('\0') != std::string::npos) {
+      why = std::string("Pole ") + kNames[i] + " obsahuje nulový bajt";
+      return std::nullopt;
+    }
     if (i < 2 && fields[i] == "-") {
       why = "Standardní vstup („-“) nemůže být souborem kroku v seznamu úloh";
       return std::nullopt;
@@ -117,7 +122,8 @@ std::string LineLabel(std::size_t number) {
 
 // Whether the jobs may run in any order: no report goes to a descriptor, no two reports replace
 // one file, and no job reads a file that a job replaces. Conservative: a step file that does
-// not exist yet (an earlier job might create it) makes the list depend on its order.
+// not exist yet (an earlier job might create it) or a target that cannot be identified makes
+// the list depend on its order.
 bool JobsIndependent(const std::vector<Entry>& entries) {
   ReportTargets identify;
   std::vector<ReportTarget> targets;
@@ -138,8 +144,12 @@ bool JobsIndependent(const std::vector<Entry>& entries) {
       }
       inputs.push_back(known->second);
     }
-    if (std::optional<ReportTarget> target = identify.Identify(entry.job->report))
-      targets.push_back(std::move(*target));
+    // A target not told (the report cannot be written, or the system would not say) might be
+    // another job's: only the list's order is then sure to be right.
+    std::optional<ReportTarget> target = identify.Identify(entry.job->report);
+    if (!target)
+      return false;
+    targets.push_back(std::move(*target));
   }
   std::sort(targets.begin(), targets.end(),
             [](const ReportTarget& a, const ReportTarget& b) { return a.key < b.key; });
@@ -219,8 +229,13 @@ class BatchRun {
       Report(batch.Commit());
     };
     std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < threads; ++i)
-      helpers.emplace_back(work);
+    {
+      // Only this thread takes the signals that end the batch, so their handler never runs
+      // twice at once.
+      const WriteSignalsBlocked helpersTakeNone;
+      for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(work);
+    }
     work();
     for (std::thread& helper : helpers)
       helper.join();

@@ -73,19 +73,15 @@ struct PendingTemporary {
 };
 PendingTemporary pending[2 * ReportBatch::kCapacity + 1];
 
-class SignalBlock {
- public:
-  SignalBlock() {
-    const sigset_t set = CleanupSignalSet();
-    ::sigprocmask(SIG_BLOCK, &set, &previous_);
-  }
-  ~SignalBlock() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
+// The handler runs on one thread while the others go on: a name made after it looked at the
+// slots would stay. So a name is made and armed only inside a count of names being made, and
+// the handler first shuts the door, then waits for that count to fall to zero, and only then
+// removes what is armed. A thread finding the door shut makes no name: the process is ending.
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handlers set the door");
+std::atomic<int> namesBeingMade{0};
+std::atomic<bool> ending{false};
 
- private:
-  sigset_t previous_;
-};
+using SignalBlock = WriteSignalsBlocked;
 
 // The slot now holding the name, or -1 when all are taken (the file is then left to chance).
 int Arm(int directory, const std::string& name) {
@@ -108,6 +104,10 @@ void Disarm(int slot) {
 }
 
 extern "C" void RemoveTemporaryAndDie(int signal) {
+  ending.store(true);
+  while (namesBeingMade.load() != 0) {
+    // Another thread is between making a name and arming it; it takes no signal meanwhile.
+  }
   for (const PendingTemporary& entry : pending) {
     if (entry.state.load() == kArmed)
       ::unlinkat(entry.directory, entry.name, 0);
@@ -218,14 +218,23 @@ class Temporary {
  private:
   // Tries fresh random names until `create` makes one in the directory; false with errno set
   // when it fails for another reason than a name already taken. The name is armed for the
-  // signal handlers in the same breath, with the signals blocked.
+  // signal handlers in the same breath, with the signals blocked and counted as being made.
   template <typename Create>
   bool TakeName(const Create& create) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string name = TemporaryName();
       const SignalBlock blocked;
-      if (create(name.c_str())) {
+      namesBeingMade.fetch_add(1);
+      if (ending.load()) {
+        namesBeingMade.fetch_sub(1);
+        for (;;)
+          ::pause();  // until the handler on another thread has ended the process
+      }
+      const bool made = create(name.c_str());
+      if (made)
         slot_ = Arm(directory_, name);
+      namesBeingMade.fetch_sub(1);
+      if (made) {
         name_ = name;
         return true;
       }
@@ -524,8 +533,9 @@ bool ReportBatch::Holds(const std::string& path) const {
   }
   if (errno != ENOENT)
     return false;
+  // A place that cannot be told might be a staged report's: committing first is always right.
   const std::optional<ReportTarget> missing = IdentifyReportTarget(path);
-  return missing && held([&](const ReportTarget& target) { return target.key == missing->key; });
+  return !missing || held([&](const ReportTarget& target) { return target.key == missing->key; });
 }
 
 std::vector<ReportBatch::Failure> ReportBatch::WaitForSent() {
@@ -574,11 +584,6 @@ std::optional<ReportTarget> IdentifyReportTarget(const std::string& path) {
   }
 }
 
-ReportTargets::~ReportTargets() {
-  for (const Directory& directory : directories_)
-    ::close(directory.fd);
-}
-
 std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
   const std::string directoryPath = DirectoryOf(path);
   const std::string name = NameOf(path);
@@ -588,22 +593,27 @@ std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
       std::find_if(directories_.begin(), directories_.end(),
                    [&](const Directory& known) { return known.path == directoryPath; });
   if (directory == directories_.end()) {
-    const int fd = ::open(directoryPath.empty() ? "." : directoryPath.c_str(),
-                          O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    // Only its link-free path is kept: a list may name more folders than files may be open.
+    const FileDescriptor fd(::open(directoryPath.empty() ? "." : directoryPath.c_str(),
+                                   O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
       return IdentifyReportTarget(path);
-    directories_.push_back({directoryPath, fd, DirectoryKey(fd)});
+    std::string key = DirectoryKey(fd.get());
+    if (!key.starts_with('/'))
+      return IdentifyReportTarget(path);
+    directories_.push_back({directoryPath, std::move(key)});
     directory = directories_.end() - 1;
   }
+  const std::string target = directory->key + "/" + name;
   struct stat info {};
-  if (::fstatat(directory->fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (::lstat(target.c_str(), &info) != 0) {
     if (errno == ENOENT)
-      return ReportTarget{directory->key + "/" + name, false, 0, 0};
+      return ReportTarget{target, false, 0, 0};
     return IdentifyReportTarget(path);
   }
   if (S_ISLNK(info.st_mode))  // the kernel follows it, by its own rules
     return IdentifyReportTarget(path);
-  return ReportTarget{directory->key + "/" + name, true, info.st_dev, info.st_ino};
+  return ReportTarget{target, true, info.st_dev, info.st_ino};
 }
 
 std::optional<int> DescriptorNamedBy(const std::string& path) {
@@ -632,6 +642,15 @@ std::optional<int> DescriptorNamedBy(const std::string& path) {
 void WriteToDescriptor(int fd, std::string_view bytes, const std::string& path) {
   if (!WriteAll(fd, bytes))
     Fail(path, errno);
+}
+
+WriteSignalsBlocked::WriteSignalsBlocked() {
+  const sigset_t set = CleanupSignalSet();
+  ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+}
+
+WriteSignalsBlocked::~WriteSignalsBlocked() {
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 void InstallWriteSignalHandlers() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -53,20 +54,14 @@ struct ReportTarget {
 std::optional<ReportTarget> IdentifyReportTarget(const std::string& path);
 
 // Identifies the targets of many reports as IdentifyReportTarget does, opening each directory
-// only once; may also identify a target that could not be written.
+// only once and keeping none open; may also identify a target that could not be written.
 class ReportTargets {
  public:
-  ReportTargets() = default;
-  ~ReportTargets();
-  ReportTargets(const ReportTargets&) = delete;
-  ReportTargets& operator=(const ReportTargets&) = delete;
-
   std::optional<ReportTarget> Identify(const std::string& path);
 
  private:
   struct Directory {
     std::string path;
-    int fd = -1;
     std::string key;
   };
   std::vector<Directory> directories_;
@@ -100,8 +95,8 @@ class ReportBatch {
   std::size_t staged() const { return staged_.size(); }
   bool full() const { return staged_.size() >= capacity_; }
 
-  // Whether a report staged or sent will replace the file `path` names: one who reads it must
-  // commit first to see what a run before would have written.
+  // Whether a report staged or sent will replace the file `path` names (also when that cannot be
+  // told): one who reads it must commit first to see what a run before would have written.
   bool Holds(const std::string& path) const;
 
   // A report that did not take its place; its target keeps the old file.
@@ -135,6 +130,19 @@ class ReportBatch {
 // file-size limit makes the write fail with an error instead of killing the process.
 // For a program's start-up; the handlers touch nothing but that one file.
 void InstallWriteSignalHandlers();
+
+// While it lives, the calling thread takes none of those signals, and threads it starts
+// meanwhile inherit that: the handlers then run on the one thread that still takes them.
+class WriteSignalsBlocked {
+ public:
+  WriteSignalsBlocked();
+  ~WriteSignalsBlocked();
+  WriteSignalsBlocked(const WriteSignalsBlocked&) = delete;
+  WriteSignalsBlocked& operator=(const WriteSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // The descriptor that `path` names by its form: /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N,
 // /proc/self/fd/N, /proc/thread-self/fd/N or /proc/PID/fd/N with this process's PID. Such a path

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +18,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report_by_hand.h"
@@ -256,6 +259,65 @@ TEST_F(CliTest, ABatchRunsSideBySideOnlyWhatOrderCannotChange) {
   EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty());
 }
 
+// A path cannot hold a NUL byte: a field with one is wrong usage on its line, never a path cut
+// short at the NUL (which would read or replace another file); the other jobs go on.
+TEST_F(CliTest, ABatchLineWithANulByteIsWrongUsage) {
+  dir.Write("nu", "old");
+  const std::string nul(1, '\0');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"k1.txt\tk2.txt\tnu" + nul + "l.txt", "VÝSTUP"},
+      {"k1.txt" + nul + "x\tk2.txt\tr1.txt", "KROK1"},
+      {"k1.txt\tk2.txt" + nul + "\tr2.txt", "KROK2"},
+      {nul + "\tk2.txt\tr3.txt", "KROK1"},
+  };
+  std::string list;
+  std::string messages;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    list += cases[i].first + "\n";
+    messages += "odecet-cli: řádek " + std::to_string(i + 1) + ": Pole " + cases[i].second +
+                " obsahuje nulový bajt.\n";
+  }
+  dir.Write("list", list + "k1.txt\tk2.txt\tgood.txt\n");
+  const Outcome outcome = RunCli(dir, {"-d,", "--batch=list"});
+  EXPECT_EQ(outcome.status, 64);
+  EXPECT_EQ(outcome.err, messages);
+  EXPECT_EQ(ReadAll(dir.path() + "/good.txt"), expected);
+  EXPECT_EQ(ReadAll(dir.path() + "/nu"), "old");
+  for (const char* absent : {"r1.txt", "r2.txt", "r3.txt"})
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/" + absent)) << absent;
+}
+
+// The check whether jobs touch each other's files must see every target also when the folders of
+// the list outnumber the files the process may open: a target it cannot tell makes the jobs run
+// in order. The jobs before the last two differ in their spectra and write nothing, so the run
+// itself needs few files.
+TEST_F(CliTest, ABatchWithMoreFoldersThanOpenFilesStillRunsDependentJobsInOrder) {
+  dir.Write("one.txt", "1\n100 1 1\n");
+  dir.Write("r.txt", "2\n100 1 2\n200 1 -1\n");  // a step file until line 1 of the end replaces it
+  std::string list;
+  constexpr int kFolders = 100;
+  for (int folder = 0; folder < kFolders; ++folder) {
+    const std::string name = "d" + std::to_string(folder);
+    std::filesystem::create_directory(dir.path() + "/" + name);
+    list += "k1.txt\tone.txt\t" + name + "/r.txt\n";
+  }
+  list += "k1.txt\tk2.txt\tr.txt\n";  // replaces the old step file
+  list += "r.txt\tk2.txt\tq.txt\n";   // so this reads a report, which is no step file
+  list += "k1.txt\tk2.txt\tsame.txt\nk2.txt\tk1.txt\tsame.txt\n";  // the later wins
+  dir.Write("list", list);
+  const Outcome outcome = RunCli(dir, {"-d,", "--batch=list"}, "C", [] {
+    const rlimit limit{64, 64};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  });
+  EXPECT_EQ(outcome.status, 2);
+  // Not HasSubstr: a failure would print all the other jobs' messages.
+  EXPECT_NE(outcome.err.find("řádek " + std::to_string(kFolders + 2) + ": Soubor „r.txt“"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/q.txt"));
+  EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), expected);
+  EXPECT_EQ(ReadAll(dir.path() + "/same.txt"), RunCli(dir, {"-d,", "k2.txt", "k1.txt"}).out);
+}
+
 // The table for fitting programs reads the same everywhere: full stops even under a comma locale
 // and -d, which still governs the step files.
 TEST_F(CliTest, TheCsvTableAlwaysUsesFullStopsAndCrLf) {
@@ -489,6 +551,55 @@ TEST_F(CliTest, KillingTheWriterLeavesNoTemporaryAndNoCutReport) {
     for (const std::string& name : TemporariesIn(dir))
       std::filesystem::remove(dir.path() + "/" + name);
   }
+}
+
+// Waits until a name beginning with `prefix` is created in the directory `watch` watches, or,
+// should none come, until the process is long gone (a bound, not a measure).
+void AwaitCreated(int watch, std::string_view prefix) {
+  alignas(inotify_event) char buffer[4096];
+  pollfd ready{watch, POLLIN, 0};
+  while (::poll(&ready, 1, 5000) > 0) {
+    const ssize_t got = ::read(watch, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->len > 0 && std::string_view(event->name).starts_with(prefix))
+        return;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+}
+
+// Ends a batch with the signals a session sends just as its reports take their names, on
+// several threads at once: no temporary may be left, and every report is the old file or the
+// whole new one. The jobs run side by side, and each thread names its reports at its end.
+TEST_F(CliTest, EndingABatchBySignalLeavesNoTemporaryAndNoCutReport) {
+  constexpr int kJobs = 60;
+  std::string list;
+  for (int job = 0; job < kJobs; ++job)
+    list += "k1.txt\tk2.txt\tr" + std::to_string(job) + ".txt\n";
+  dir.Write("list", list);
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+  std::mt19937 random(2024);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+  for (int round = 0; round < 100; ++round) {
+    for (int job = 0; job < kJobs; ++job)
+      dir.Write("r" + std::to_string(job) + ".txt", "old");
+    const pid_t child = StartCli(dir, {"-d,", "--batch=list"});
+    AwaitCreated(watch, ".odecet-");
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 300)(random));
+    ::kill(child, signals[round % 3]);
+    FinishCli(dir, child);
+    for (int job = 0; job < kJobs; ++job) {
+      const std::string report = ReadAll(dir.path() + "/r" + std::to_string(job) + ".txt");
+      EXPECT_TRUE(report == "old" || report == expected) << "job " << job << ", round " << round;
+    }
+    EXPECT_THAT(TemporariesIn(dir), ::testing::IsEmpty()) << "round " << round;
+    for (const std::string& name : TemporariesIn(dir))
+      std::filesystem::remove(dir.path() + "/" + name);
+  }
+  ::close(watch);
 }
 
 TEST_F(CliTest, AFileSizeLimitGivesStatusThreeAndKeepsTheOldReport) {

@@ -15,6 +15,10 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
@@ -125,6 +129,31 @@ TEST_P(ReplacingWrite, ABatchReplacesItsReportsWholeOnceSentAndAllAtTheCommit) {
   EXPECT_EQ(ReadAll(fresh), "second") << "of two reports for one path the later wins";
   EXPECT_EQ(ReadAll(late), "late");
   EXPECT_EQ(EntriesIn(dir.path()), 3u) << "no temporary file is left behind";
+}
+
+// A missing file whose place cannot be told (no file may be opened to look) may be one a
+// staged report makes: the batch says it holds it, so its reader commits first.
+TEST_P(ReplacingWrite, ABatchHoldsAMissingFileItCannotTellApart) {
+#if defined(ODECET_SANITIZED)
+  GTEST_SKIP() << "the sanitizers check a thrown error's type through descriptors of their own";
+#endif
+  const std::string fresh = dir.path() + "/fresh.txt";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ReportBatch batch(GetParam());
+    batch.Stage(fresh, [](const ByteSink& put) { put("new"); });
+    const rlimit limit{64, 64};
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+      ::_exit(125);
+    while (::open("/dev/null", O_RDONLY) >= 0) {
+    }
+    ::_exit(batch.Holds(fresh) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_P(ReplacingWrite, NamesThePathWhenTheFileCannotBeCreated) {
@@ -257,6 +286,97 @@ TEST_P(ReplacingWrite, LeavesAnotherUsersLinkInAStickyDirectoryAlone) {
     EXPECT_EQ(ReadAll(victim), "root's own");
     EXPECT_FALSE(std::filesystem::exists(dir.path() + "/new.txt"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
+  }
+}
+
+// A batch list may name more folders than the process may open files: every target is still
+// identified, as it would be alone.
+TEST(ReportTargets, IdentifiesTargetsInMoreFoldersThanFilesMayBeOpen) {
+  TempDir dir;
+  const std::string base = std::filesystem::canonical(dir.path()).string();
+  constexpr int kFolders = 100;
+  for (int i = 0; i < kFolders; ++i) {
+    std::filesystem::create_directory(base + "/d" + std::to_string(i));
+    if (i % 2 == 0)
+      dir.Write("d" + std::to_string(i) + "/r.txt", "old");
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{32, 32};
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+      ::_exit(125);
+    ReportTargets targets;
+    for (int i = 0; i < kFolders; ++i) {
+      const std::string path = base + "/d" + std::to_string(i) + "/r.txt";
+      const std::optional<ReportTarget> target = targets.Identify(path);
+      if (!target || target->key != path || target->exists != (i % 2 == 0))
+        ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A process writing batches on three threads, as odecet-cli --batch does, ended at random
+// moments by the signals a session sends: no temporary may be left, and every target holds its
+// old file or the whole new one. The threads take the signals too, and name temporaries all
+// the time, so a name made while the handler runs would show within a few rounds.
+TEST_P(ReplacingWrite, ASignalDuringABatchLeavesNoTemporaryAndNoCutReport) {
+  constexpr int kThreads = 3;
+  constexpr int kTargetsEach = 6;
+  const std::string whole(16384, 'n');
+  std::vector<std::string> targets;
+  for (int i = 0; i < kThreads * kTargetsEach; ++i)
+    targets.push_back(dir.path() + "/r" + std::to_string(i) + ".txt");
+  std::mt19937 random(4321);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+  for (int round = 0; round < 100; ++round) {
+    for (const std::string& target : targets)
+      std::ofstream(target) << "old";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      InstallWriteSignalHandlers();
+      const auto work = [&](int thread) {
+        ReportBatch batch(GetParam(), 4);
+        for (int job = 0;; ++job) {
+          try {
+            if (batch.full())
+              batch.Send();
+            batch.Stage(
+                targets[static_cast<std::size_t>(thread * kTargetsEach + job % kTargetsEach)],
+                [&](const ByteSink& put) { put(whole); });
+            if (job % 8 == 7)
+              batch.Commit();
+          } catch (const ReportWriteError&) {
+          }
+        }
+      };
+      for (int thread = 1; thread < kThreads; ++thread)
+        std::thread(work, thread).detach();
+      work(0);
+    }
+    const int signal = signals[round % 3];
+    ::usleep(std::uniform_int_distribution<useconds_t>(500, 5000)(random));
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "round " << round;
+    for (const std::string& target : targets) {
+      const std::string bytes = ReadAll(target);
+      EXPECT_TRUE(bytes == "old" || bytes == whole) << target << ", round " << round;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with(".odecet-")) {
+        ADD_FAILURE() << name << " left behind in round " << round;
+        std::filesystem::remove(entry.path());
+      }
+    }
   }
 }
 
