@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "analysis/least_squares.h"
+
 namespace {
 
 // An RC resistance this small beside the largest |Z| is rounding, not a contribution: a pure
@@ -18,17 +20,20 @@ constexpr double kNegligibleResistance = 1e-9;
   throw KramersKronigError("Kramersovu–Kronigovu zkoušku nelze provést: " + why);
 }
 
+}  // namespace
+
 // A fit that gives a number beyond the range of a double says nothing about the cell: it is
 // never taken for a pass.
-[[noreturn]] void ThrowUnverifiable() {
+void ThrowUnverifiable() {
   throw KramersKronigError(
       "spektrum nelze ověřit Kramersovou–Kronigovou zkouškou: proložení nedává konečná čísla "
       "(hodnoty nebo kmitočty bodů jsou mimo rozsah, který lze spočítat).");
 }
 
-void CheckPoints(std::span<const SpectrumPoint> points) {
-  if (points.size() < 2)
-    ThrowUntestable("spektrum musí mít alespoň dva body.");
+void CheckTestablePoints(std::span<const SpectrumPoint> points, std::size_t minimum) {
+  if (points.size() < minimum)
+    ThrowUntestable(std::string("spektrum musí mít alespoň ") + (minimum <= 2 ? "dva" : "tři") +
+                    " body.");
   for (std::size_t i = 0; i < points.size(); ++i) {
     const SpectrumPoint& p = points[i];
     const std::string point = "bod " + std::to_string(i + 1);
@@ -44,93 +49,7 @@ void CheckPoints(std::span<const SpectrumPoint> points) {
     ThrowUntestable("všechny body mají týž kmitočet.");
 }
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__gnu_linux__) && \
-    !defined(__SANITIZE_THREAD__)
-// Wider vectors (AVX2, FMA) where the processor has them, chosen once as the program loads; the
-// package itself is built for every x86-64. (ThreadSanitizer's runtime is not up yet when the
-// choice is made.)
-#define ODECET_WIDEST_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define ODECET_WIDEST_VECTORS
-#endif
-
-// Σ u[i]·w[i] as four independent sums over the quarters of the range, so that the adds of
-// one do not wait on those of another.
-ODECET_WIDEST_VECTORS
-double Dot(const double* u, const double* w, std::ptrdiff_t length) {
-  const std::ptrdiff_t quarter = length / 4;
-  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-#pragma omp simd reduction(+ : s0, s1, s2, s3)
-  for (std::ptrdiff_t i = 0; i < quarter; ++i) {
-    s0 += u[i] * w[i];
-    s1 += u[quarter + i] * w[quarter + i];
-    s2 += u[2 * quarter + i] * w[2 * quarter + i];
-    s3 += u[3 * quarter + i] * w[3 * quarter + i];
-  }
-  for (std::ptrdiff_t i = 4 * quarter; i < length; ++i)
-    s0 += u[i] * w[i];
-  return (s0 + s1) + (s2 + s3);
-}
-
-// Least squares by Householder QR, in place on a column-major matrix of `rows` rows: columns
-// 0..cols-1 are the unknowns' and column `cols` the right-hand side; three more columns after
-// it must be there and hold zeros (they stay zero). The solution goes to `x`.
-//
-// The arithmetic of Eigen's HouseholderQR, written as plain loops: for these tall, narrow
-// matrices (122 × 19 for a 61-point spectrum), solved up to 50 times a spectrum, Eigen's
-// general kernels spend more time dispatching than computing. Here each reflection goes to
-// four columns at once (the zero columns make up the last four), and the compiler uses the
-// widest vectors of the machine.
-ODECET_WIDEST_VECTORS
-void SolveLeastSquares(double* a, std::ptrdiff_t rows, std::ptrdiff_t cols, double* x) {
-  for (std::ptrdiff_t j = 0; j < cols; ++j) {
-    double* v = a + j * rows + j;
-    const std::ptrdiff_t length = rows - j;
-    const double squaredNorm = Dot(v, v, length);
-    if (squaredNorm == 0.0)
-      continue;  // a zero column: nothing to reflect, and its pivot stays 0
-    const double norm = std::sqrt(squaredNorm);
-    const double diagonal = v[0] > 0.0 ? -norm : norm;
-    // |v − diagonal·e1|² = 2‖v‖² − 2·diagonal·v[0], both terms of one sign
-    const double scale = 1.0 / (squaredNorm - diagonal * v[0]);
-    v[0] -= diagonal;
-    for (std::ptrdiff_t k = j + 1; k <= cols; k += 4) {
-      double* c0 = a + k * rows + j;
-      double* c1 = c0 + rows;
-      double* c2 = c1 + rows;
-      double* c3 = c2 + rows;
-      double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-#pragma omp simd reduction(+ : s0, s1, s2, s3)
-      for (std::ptrdiff_t i = 0; i < length; ++i) {
-        s0 += v[i] * c0[i];
-        s1 += v[i] * c1[i];
-        s2 += v[i] * c2[i];
-        s3 += v[i] * c3[i];
-      }
-      s0 *= scale;
-      s1 *= scale;
-      s2 *= scale;
-      s3 *= scale;
-#pragma omp simd
-      for (std::ptrdiff_t i = 0; i < length; ++i) {
-        c0[i] -= s0 * v[i];
-        c1[i] -= s1 * v[i];
-        c2[i] -= s2 * v[i];
-        c3[i] -= s3 * v[i];
-      }
-    }
-    v[0] = diagonal;
-  }
-  // Back substitution; a column that depends exactly on the ones before gets 0.
-  const double* b = a + cols * rows;
-  for (std::ptrdiff_t j = cols - 1; j >= 0; --j) {
-    double sum = b[j];
-    for (std::ptrdiff_t k = j + 1; k < cols; ++k)
-      sum -= a[k * rows + j] * x[k];
-    const double pivot = a[j * rows + j];
-    x[j] = pivot != 0.0 ? sum / pivot : 0.0;
-  }
-}
+namespace {
 
 // The M time constants, log-spaced from tauMin to tauMax with both ends exact; one is tauMax.
 void TimeConstants(int m, double tauMin, double tauMax, Eigen::VectorXd& taus) {
@@ -211,7 +130,7 @@ class RcFit {
     a.col(m + 1).head(n_).setZero();
     a.col(m + 1).tail(n_) = inductance_;
     design_.col(m + 2) = target_;
-    SolveLeastSquares(design_.data(), design_.rows(), m + 2, coefficients_.data());
+    SolveLeastSquaresInPlace(design_.data(), design_.rows(), m + 2, coefficients_.data());
     if (!coefficients_.head(m + 2).allFinite())
       ThrowUnverifiable();
   }
@@ -269,7 +188,7 @@ std::optional<double> Mu(const RcFit& fit, int m, double negligible) {
 }  // namespace
 
 KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points, double limitPercent) {
-  CheckPoints(points);
+  CheckTestablePoints(points);
   double largestZ = 0.0;
   for (const SpectrumPoint& p : points)
     largestZ = std::max(largestZ, std::hypot(p.re, p.im));

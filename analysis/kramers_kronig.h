@@ -40,6 +40,13 @@ class KramersKronigError : public OdecetError {
   using OdecetError::OdecetError;
 };
 
+// Throws KramersKronigError, as every test does, for fewer than `minimum` points (2 or 3), a
+// frequency that is not above zero, a value that is not finite, Z = 0, or one frequency for all.
+void CheckTestablePoints(std::span<const SpectrumPoint> points, std::size_t minimum = 2);
+
+// Throws the KramersKronigError of a fit that gave a number that is not finite.
+[[noreturn]] void ThrowUnverifiable();
+
 // Runs the test. Points may come in any order of frequency. Throws KramersKronigError for fewer
 // than two points, a frequency that is not above zero, a value that is not finite, Z = 0, or
 // one frequency for all points. A spectrum of few points gets at most 2n − 2 RC elements, as
