@@ -10,7 +10,7 @@
 
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
-    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
+    "  nebo:  odecet-cli --kk [--kk-method=METODA] [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
     "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
 const char* const kHelp =
@@ -41,9 +41,17 @@ const char* const kHelp =
     "                                     přístroje nebo tabulku rozdílu) Kramersovou–\n"
     "                                     Kronigovou zkouškou a vypíše řádek s poli\n"
     "                                     oddělenými tabulátorem: soubor, M, µ, pseudo χ²,\n"
-    "                                     největší |odchylka| Re a Im v %, verdikt\n"
-    "                                     „v pořádku“ nebo „podezřelé“\n"
-    "      --kk-limit=MEZ                 největší přípustná odchylka v % |Z| (výchozí 1)\n"
+    "                                     největší |odchylka| Re a Im v %, zobrazení\n"
+    "                                     (Z nebo Y), log F_ext, odhad šumu v %, verdikt\n"
+    "                                     „v pořádku“ nebo „podezřelé“; důvod podezření\n"
+    "                                     jde na standardní chybový výstup\n"
+    "      --kk-method=METODA             „auto“ (výchozí): automatická zkouška (reálné\n"
+    "                                     proložení, Z i Y, F_ext a M voleny samy; viz\n"
+    "                                     man odecet-cli); „linkk“: linKK jako\n"
+    "                                     impedance.py, řádek bez polí zobrazení, F_ext\n"
+    "                                     a šumu\n"
+    "      --kk-limit=MEZ                 největší odchylka v % |Z|, která projde i bez\n"
+    "                                     náhodného šumu (výchozí 0,05; s linkk 1)\n"
     "  -h, --help                         vypíše tuto nápovědu a skončí\n"
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
@@ -90,12 +98,22 @@ double ParseKkLimit(const std::string& text) {
                    "“");
 }
 
+CommandLine::KkMethod ParseKkMethod(const std::string& text) {
+  if (text == "auto")
+    return CommandLine::KkMethod::kAutomatic;
+  if (text == "linkk")
+    return CommandLine::KkMethod::kLinKK;
+  throw UsageError("metoda zkoušky musí být „auto“ nebo „linkk“, ne „" + QuoteForMessage(text) +
+                   "“");
+}
+
 // Long options without a letter.
-enum : int { kOptionKk = 256, kOptionKkLimit, kOptionBatch };
+enum : int { kOptionKk = 256, kOptionKkLimit, kOptionKkMethod, kOptionBatch };
 
 const option kLongOptions[] = {
     {"kk", no_argument, nullptr, kOptionKk},
     {"kk-limit", required_argument, nullptr, kOptionKkLimit},
+    {"kk-method", required_argument, nullptr, kOptionKkMethod},
     {"batch", required_argument, nullptr, kOptionBatch},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
@@ -152,6 +170,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   bool formatGiven = false;
   bool toleranceGiven = false;
   bool kk = false;
+  bool kkMethodGiven = false;
   optind = 0;  // a fresh scan, also when called again
   opterr = 0;  // the messages are ours, in Czech
   for (;;) {
@@ -188,6 +207,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
           throw UsageError("mez odchylky je zadána dvakrát");
         line.kkLimit = ParseKkLimit(optarg);
         break;
+      case kOptionKkMethod:
+        if (kkMethodGiven)
+          throw UsageError("metoda zkoušky je zadána dvakrát");
+        kkMethodGiven = true;
+        line.kkMethod = ParseKkMethod(optarg);
+        break;
       case kOptionBatch:
         TakeFileName(line.batch, optarg, "seznam úloh je zadán dvakrát",
                      "prázdný název seznamu úloh");
@@ -223,6 +248,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   if (line.kkLimit)
     throw UsageError("volba „--kk-limit“ patří jen k volbě „--kk“");
+  if (kkMethodGiven)
+    throw UsageError("volba „--kk-method“ patří jen k volbě „--kk“");
   if (line.batch) {
     if (!files.empty())
       throw UsageError("s volbou --batch jsou soubory kroků v seznamu, ne „" +

@@ -20,6 +20,9 @@ struct CommandLine {
   // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
   std::vector<std::string> kkFiles;
   std::optional<double> kkLimit;
+  // The automatic test by default; linKK as impedance.py runs it, for comparing with that.
+  enum class KkMethod { kAutomatic, kLinKK };
+  KkMethod kkMethod = KkMethod::kAutomatic;
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -33,7 +36,8 @@ class UsageError : public std::runtime_error {
 // --output FILE, unambiguous abbreviations of long options (--out), "--" before names that start
 // with '-'. Throws UsageError for an unknown or ambiguous option, a missing or invalid value, an
 // option given twice, the wrong number of step files, or "-" for both; with --kk, for no file,
-// "-" twice, -o, or a limit that is not a positive number; with --batch, any step file or -o.
+// "-" twice, -o, a limit that is not a positive number, or a method not known; with --batch, any
+// step file or -o.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage line, and the help that --help prints after it; both use the same placeholders.

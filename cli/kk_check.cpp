@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "analysis/kk_automatic.h"
 #include "analysis/kramers_kronig.h"
 #include "cli/command_line.h"
 #include "instruments/spectrum_file.h"
@@ -25,18 +26,37 @@ std::string Number(double value, std::chars_format format, int precision, char s
   return result;
 }
 
-std::string Line(const std::string& name, const KramersKronigResult& result, char separator) {
-  const auto fixed = [separator](double value, int decimals) {
-    return Number(value, std::chars_format::fixed, decimals, separator);
-  };
+// The fields both methods print first: the file, M, µ, pseudo χ², the largest residuals.
+template <typename Result>
+std::string FirstFields(const std::string& name, const Result& result, char separator) {
   std::string line = VisibleText(name);  // escapes a tab or a line break in the name too
   line += '\t' + std::to_string(result.m);
-  line += '\t' + (result.mu ? fixed(*result.mu, 4) : std::string("-"));
+  line += '\t' + (result.mu ? Number(*result.mu, std::chars_format::fixed, 4, separator)
+                            : std::string("-"));
   line += '\t' + Number(result.pseudoChiSquare, std::chars_format::scientific, 3, separator);
-  line += '\t' + fixed(result.maxResidualRe, 3);
-  line += '\t' + fixed(result.maxResidualIm, 3);
-  line += result.passed ? "\tv pořádku\n" : "\tpodezřelé\n";
+  line += '\t' + Number(result.maxResidualRe, std::chars_format::fixed, 3, separator);
+  line += '\t' + Number(result.maxResidualIm, std::chars_format::fixed, 3, separator);
   return line;
+}
+
+std::string Verdict(bool passed) {
+  return passed ? "\tv pořádku\n" : "\tpodezřelé\n";
+}
+
+std::string Line(const std::string& name, const KramersKronigResult& result, char separator) {
+  return FirstFields(name, result, separator) + Verdict(result.passed);
+}
+
+// Then the representation, log F_ext and the noise, before the verdict.
+std::string Line(const std::string& name, const KkAutomaticResult& result, char separator) {
+  std::string line = FirstFields(name, result, separator);
+  line += result.representation == KkRepresentation::kImpedance ? "\tZ" : "\tY";
+  std::string extension = Number(result.logFExt, std::chars_format::fixed, 3, separator);
+  if (!extension.starts_with('-'))
+    extension.insert(0, 1, '+');
+  line += '\t' + extension;
+  line += '\t' + Number(result.noisePercent, std::chars_format::fixed, 3, separator);
+  return line + Verdict(result.passed);
 }
 
 LoadedSpectrum Load(const std::string& path, char separator) {
@@ -54,18 +74,36 @@ void Complain(std::FILE* err, const std::string& message) {
 }  // namespace
 
 int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* out, std::FILE* err) {
-  const double limit = line.kkLimit.value_or(kKramersKronigLimitPercent);
+  const bool linKK = line.kkMethod == CommandLine::KkMethod::kLinKK;
+  const double limit =
+      line.kkLimit.value_or(linKK ? kKramersKronigLimitPercent : kKkCleanLimitPercent);
   int status = kAllPassed;
   for (const std::string& path : line.kkFiles) {
+    const std::string name = path == "-" ? "standardní vstup" : path;
     try {
       const LoadedSpectrum spectrum = Load(path, separator);
-      const KramersKronigResult result = CheckKramersKronig(spectrum.file.points, limit);
-      std::fputs(Line(path, result, separator).c_str(), out);
+      const std::vector<SpectrumPoint>& points = spectrum.file.points;
+      bool passed = true;
+      if (linKK) {
+        const KramersKronigResult result = CheckKramersKronig(points, limit);
+        std::fputs(Line(path, result, separator).c_str(), out);
+        passed = result.passed;
+      } else {
+        KkAutomaticOptions options;
+        options.limitPercent = limit;
+        const KkAutomaticResult result = CheckKramersKronigAutomatic(points, options);
+        std::fputs(Line(path, result, separator).c_str(), out);
+        passed = result.passed;
+        if (!passed) {
+          std::fflush(out);
+          Complain(err, "Soubor „" + VisibleText(name) +
+                            "“ je podezřelý: " + KkReasonText(result, points, separator) + ".");
+        }
+      }
       std::fflush(out);
-      if (!result.passed)
+      if (!passed)
         status = std::max<int>(status, kSuspect);
     } catch (const KramersKronigError& error) {
-      const std::string name = path == "-" ? "standardní vstup" : path;
       Complain(err, "Soubor „" + VisibleText(name) + "“: " + error.what());
       status = kUnreadable;
     } catch (const OdecetError& error) {

@@ -760,7 +760,8 @@ struct KkCase {
 const std::string kSuspectLine =
     "old\\.txt\t17\t0\\.8373\t9\\.868e-04\t1\\.931\t0\\.719\tpodezřelé\n";
 
-TEST(CliKramersKronig, PrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
+// linKK as impedance.py runs it, line for line as before the automatic test.
+TEST(CliKramersKronig, LinKKPrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
   TempDir dir;
   dir.Write("old.txt", ReadAll(ODECET_TEST_DATA "/semi-infinite-warburg.txt"));
   dir.Write("new.txt", ReadAll(ODECET_EXAMPLES "/point/4-zebra.txt"));
@@ -772,22 +773,81 @@ TEST(CliKramersKronig, PrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
       "\t[0-9]+\t0\\.[0-9]{4}\t[0-9]\\.[0-9]{3}e-[0-9]{2}\t0\\.[0-9]{3}\t"
       "0\\.[0-9]{3}\tv pořádku\n";
   const std::vector<KkCase> cases = {
-      {{"--kk", "-d.", "new.txt"}, 0, "new\\.txt" + passes, ""},
-      {{"--kk", "-d.", "new.txt", "old.txt"}, 1, "new\\.txt" + passes + kSuspectLine, ""},
-      {{"--kk", "-d.", "drift.txt"}, 1, "drift\\.txt\t[0-9]+\t.*\tpodezřelé\n", ""},
-      {{"--kk", "--kk-limit=2", "-d.", "old.txt"}, 0, "old\\.txt\t17\t.*\tv pořádku\n", ""},
-      {{"--kk", "--kk-limit=1,5", "-d,", "comma.txt"},
+      {{"--kk", "--kk-method=linkk", "-d.", "new.txt"}, 0, "new\\.txt" + passes, ""},
+      {{"--kk", "--kk-method=linkk", "-d.", "new.txt", "old.txt"},
+       1,
+       "new\\.txt" + passes + kSuspectLine,
+       ""},
+      {{"--kk", "--kk-method=linkk", "-d.", "drift.txt"},
+       1,
+       "drift\\.txt\t[0-9]+\t.*\tpodezřelé\n",
+       ""},
+      {{"--kk", "--kk-method=linkk", "--kk-limit=2", "-d.", "old.txt"},
+       0,
+       "old\\.txt\t17\t.*\tv pořádku\n",
+       ""},
+      {{"--kk", "--kk-method=linkk", "--kk-limit=1,5", "-d,", "comma.txt"},
        0,
        "comma\\.txt\t[0-9]+\t0,[0-9]{4}\t[0-9],[0-9]{3}e-[0-9]{2}\t0,[0-9]{3}\t0,[0-9]{3}\tv "
        "pořádku\n",
        ""},
-      {{"--kk", "-d.", "resistor.txt"}, 0, "resistor\\.txt\t1\t-\t.*\tv pořádku\n", ""},
-      {{"--kk", "-d.", "missing.txt", "old.txt"}, 2, kSuspectLine, "„missing.txt“"},
-      {{"--kk", "-d.", "zero.txt"}, 2, "", "Soubor „zero.txt“: Kramersovu–Kronigovu"},
-      {{"--kk"}, 64, "", "chybí SOUBOR"},
-      {{"--kk", "-o", "x", "old.txt"}, 64, "", "„-o“"},
+      {{"--kk", "--kk-method=linkk", "-d.", "resistor.txt"},
+       0,
+       "resistor\\.txt\t1\t-\t.*\tv pořádku\n",
+       ""},
+      {{"--kk", "--kk-method=linkk", "-d.", "missing.txt", "old.txt"},
+       2,
+       kSuspectLine,
+       "„missing.txt“"},
+      {{"--kk", "--kk-method=linkk", "-d.", "zero.txt"},
+       2,
+       "",
+       "Soubor „zero.txt“: Kramersovu–Kronigovu"},
+      {{"--kk", "--kk-method=linkk"}, 64, "", "chybí SOUBOR"},
+      {{"--kk", "--kk-method=linkk", "-o", "x", "old.txt"}, 64, "", "„-o“"},
       {{"--kk-limit=2", "old.txt", "new.txt"}, 64, "", "„--kk-limit“"},
-      {{"--kk", "--kk-limit=0", "old.txt"}, 64, "", "kladné číslo"},
+      {{"--kk", "--kk-method=linkk", "--kk-limit=0", "old.txt"}, 64, "", "kladné číslo"},
+  };
+  for (const KkCase& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const Outcome outcome = RunCli(dir, c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
+    if (c.err.empty())
+      EXPECT_EQ(outcome.err, "");
+    else
+      EXPECT_THAT(outcome.err, HasSubstr(c.err));
+  }
+}
+
+// The automatic test: the linKK fields, then the representation, log F_ext and the noise, then
+// the verdict; why a file is suspect goes to standard error.
+TEST(CliKramersKronig, TheAutomaticTestAddsItsFieldsAndSaysWhy) {
+  TempDir dir;
+  dir.Write("warburg.txt", ReadAll(ODECET_TEST_DATA "/semi-infinite-warburg.txt"));
+  dir.Write("drift.txt", ReadAll(ODECET_TEST_DATA "/drifting-cell.txt"));
+  dir.Write("comma.txt", ReadAll(ODECET_EXAMPLES "/comma/3-zebra.txt"));
+  dir.Write("few.txt", "2\n1000 47 0\n100 47 -1\n");
+  const std::string fields =
+      "\t[0-9]+\t(0\\.[0-9]{4}|1\\.0000|-)\t[0-9]\\.[0-9]{3}e[-+][0-9]{2}\t[0-9]+\\.[0-9]{3}\t"
+      "[0-9]+\\.[0-9]{3}\t[ZY]\t[-+][01]\\.[0-9]{3}\t[0-9]+\\.[0-9]{3}\t";
+  const std::vector<KkCase> cases = {
+      {{"--kk", "-d.", "warburg.txt"}, 0, "warburg\\.txt" + fields + "v pořádku\n", ""},
+      {{"--kk", "--kk-method=auto", "-d.", "drift.txt", "warburg.txt"},
+       1,
+       "drift\\.txt" + fields + "podezřelé\nwarburg\\.txt" + fields + "v pořádku\n",
+       "odecet-cli: Soubor „drift.txt“ je podezřelý: odchylky nejsou náhodné"},
+      // The limit is what passes without noise: set above the residuals, anything passes.
+      {{"--kk", "--kk-limit=5", "-d.", "drift.txt"}, 0, "drift\\.txt.*\tv pořádku\n", ""},
+      {{"--kk", "-d,", "comma.txt"},
+       0,
+       "comma\\.txt\t[0-9]+\t0,[0-9]{4}\t[0-9],[0-9]{3}e-[0-9]{2}\t0,[0-9]{3}\t0,[0-9]{3}\t[ZY]\t"
+       "[-+][01],[0-9]{3}\t0,[0-9]{3}\tv pořádku\n",
+       ""},
+      {{"--kk", "-d.", "few.txt"}, 2, "", "Soubor „few.txt“: Kramersovu–Kronigovu zkoušku nelze"},
+      {{"--kk", "--kk-method=cnls", "few.txt"}, 64, "", "„auto“ nebo „linkk“"},
+      {{"--kk", "--kk-method=auto", "--kk-method=auto", "few.txt"}, 64, "", "dvakrát"},
+      {{"--kk-method=linkk", "few.txt", "few.txt"}, 64, "", "„--kk-method“"},
   };
   for (const KkCase& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
