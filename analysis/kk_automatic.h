@@ -20,7 +20,7 @@
 //   values, µ, and M itself (the fewer the better);
 // - log F_ext is the one whose chosen fit has the lowest pseudo χ², and so is the
 //   representation (its residuals are those of Z in both, so they compare alike).
-// The verdict then reads the residuals against the noise they show (see KkVerdict).
+// The verdict then reads the residuals against the noise they show (KkFinding).
 
 // On noise-free data a Kramers–Kronig-valid spectrum leaves residuals far below this; above it,
 // residuals must look like random noise to pass. Percent of |Z|.

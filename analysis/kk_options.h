@@ -13,4 +13,3 @@ struct KkModelOptions {
   bool seriesCapacitance = true;  // in the admittance circuit, the parallel capacitance
   bool seriesInductance = true;   // in the admittance circuit, the parallel inductance
 };
-
