@@ -1,8 +1,13 @@
 #include "viewer/kk_chart.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGraphicsSceneResizeEvent>
+#include <QGraphicsTextItem>
 #include <QLegendMarker>
 #include <QLogValueAxis>
 #include <QPen>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <algorithm>
@@ -10,101 +15,162 @@
 #include <exception>
 
 #include "analysis/kramers_kronig.h"
+#include "spectrum/decimal_separator.h"
+#include "viewer/kk_choice_chart.h"
 
 namespace {
+
+// No file's series has these colours (SeriesColour's palette): black and navy.
+const QColor kReColour(Qt::black);
+const QColor kImColour(0x000080);
+const QColor kPassColour(0x1a7f37);
+const QColor kSuspectColour(0xb42318);
 
 QString Percent(double value) {
   return FormatNumber(value, 3) + QStringLiteral(" %");
 }
 
-// "M = 17, µ = 0,837, pseudo χ² = 2,1e-05; Re až 1,93 %, Im až 0,719 %: podezřelé"
-QString SummaryText(const QString& name, const KramersKronigResult& result) {
+// "druhy.txt: M = 20, µ = 0,83, pseudo χ² = 1,26e-04, zobrazení Z, log F_ext = −0,44, šum 0,10 %"
+QString SummaryText(const QString& name, const KkAutomaticResult& result) {
   const QString mu = result.mu ? FormatNumber(*result.mu, 3) : QStringLiteral("nepoužije se");
   return QStringLiteral(
-             "%1: M = %2, µ = %3, pseudo χ² = %4; největší odchylka Re %5, Im %6 "
-             "(mez %7): %8")
+             "%1: M = %2, µ = %3, pseudo χ² = %4, zobrazení %5, log F_ext = %6, "
+             "šum %7")
       .arg(name)
       .arg(result.m)
-      .arg(mu, FormatNumber(result.pseudoChiSquare, 3), Percent(result.maxResidualRe),
-           Percent(result.maxResidualIm), Percent(KramersKronigChart::kLimitPercent),
-           result.passed ? QStringLiteral("v pořádku") : QStringLiteral("podezřelé"));
+      .arg(mu, FormatNumber(result.pseudoChiSquare, 3),
+           result.representation == KkRepresentation::kImpedance ? QStringLiteral("Z")
+                                                                 : QStringLiteral("Y"),
+           FormatNumber(result.logFExt, 3), Percent(result.noisePercent));
 }
 
 }  // namespace
 
 KramersKronigChart::KramersKronigChart()
-    : axisFrequency_(new QLogValueAxis(this)), axisResidual_(new QValueAxis(this)) {
+    : axisFrequency_(new QLogValueAxis(this)),
+      axisResidual_(new QValueAxis(this)),
+      verdict_(new QGraphicsTextItem(this)) {
   PrepareAxis(axisFrequency_, QStringLiteral("f (Hz)"));
   PrepareAxis(axisResidual_, QStringLiteral("odchylka od modelu (% |Z|)"));
   addAxis(axisFrequency_, Qt::AlignBottom);
   addAxis(axisResidual_, Qt::AlignLeft);
+  QFont bold = verdict_->font();
+  bold.setBold(true);
+  verdict_->setFont(bold);
+  verdict_->setZValue(10);
+}
+
+QString KramersKronigChart::verdict() const {
+  return verdict_->toPlainText();
+}
+
+void KramersKronigChart::ShowVerdict(const QString& text, const QColor& colour) {
+  verdict_->setPlainText(text);
+  verdict_->setDefaultTextColor(colour);
+  PlaceVerdict();
+}
+
+void KramersKronigChart::PlaceVerdict() {
+  // Under the title, wrapped to the chart's width, with the plot moved down to make room: it is
+  // never cut off, and exports carry it.
+  const double width = std::max(100.0, size().width() - 24.0);
+  verdict_->setTextWidth(width);
+  const double height = verdict_->toPlainText().isEmpty() ? 0.0 : verdict_->boundingRect().height();
+  const double titleHeight = title().isEmpty() ? 0.0 : 2.0 * QFontMetricsF(titleFont()).height();
+  verdict_->setPos(12.0, 6.0 + titleHeight);
+  QMargins margins = this->margins();
+  margins.setTop(static_cast<int>(std::ceil(height)) + 8);
+  setMargins(margins);
+}
+
+void KramersKronigChart::resizeEvent(QGraphicsSceneResizeEvent* event) {
+  SpectrumChart::resizeEvent(event);
+  PlaceVerdict();
 }
 
 void KramersKronigChart::Show(const std::vector<PlottedSpectrum>& spectra, int selected) {
   removeAllSeries();
   frequency_ = {};
   largest_ = 0.0;
+  result_.reset();
+  const auto finish = [this] {
+    if (choice_ != nullptr)
+      choice_->ShowChoice(result_ ? &*result_ : nullptr);
+    FitAxes();
+  };
   if (selected < 0 || static_cast<std::size_t>(selected) >= spectra.size()) {
     summary_ = QStringLiteral("Kramersova–Kronigova kontrola: vyberte soubor v seznamu.");
     setTitle(summary_);
-    FitAxes();
+    ShowVerdict(QString(), kPassColour);
+    finish();
     return;
   }
   const PlottedSpectrum& spectrum = spectra[static_cast<std::size_t>(selected)];
-  std::optional<KramersKronigResult> result;
   try {
-    result = CheckKramersKronig(spectrum.points, kLimitPercent);
+    result_ = CheckKramersKronigAutomatic(spectrum.points);
   } catch (const KramersKronigError& error) {
-    summary_ = spectrum.name + QStringLiteral(": ") + QString::fromUtf8(error.what());
+    summary_ = spectrum.name;
     setTitle(summary_);
-    FitAxes();
+    ShowVerdict(QStringLiteral("nelze ověřit: ") + QString::fromUtf8(error.what()), kSuspectColour);
+    finish();
     return;
   }
-  summary_ = SummaryText(spectrum.name, *result);
+  summary_ = SummaryText(spectrum.name, *result_);
   setTitle(summary_);
+  const QString reason =
+      QString::fromUtf8(KkReasonText(*result_, spectrum.points, SystemDecimalSeparator()));
+  ShowVerdict((result_->passed ? QStringLiteral("v pořádku: ") : QStringLiteral("podezřelé: ")) +
+                  reason + '.',
+              result_->passed ? kPassColour : kSuspectColour);
 
   const std::vector<SpectrumPoint>& points = spectrum.points;
+  const KkAutomaticResult& result = *result_;
   const auto describe = [spectrum, result](int point) {
     const auto i = static_cast<std::size_t>(point);
     return QStringLiteral("%1, bod %2\nf = %3 Hz\nodchylka Re = %4\nodchylka Im = %5")
         .arg(spectrum.name)
         .arg(point + 1)
-        .arg(FormatNumber(spectrum.points[i].f, 6), Percent(result->residualRe[i]),
-             Percent(result->residualIm[i]));
+        .arg(FormatNumber(spectrum.points[i].f, 6), Percent(result.residualRe[i]),
+             Percent(result.residualIm[i]));
   };
-  QXYSeries* re = AddLine(QStringLiteral("Re"), QColor(0x1f77b4), describe);
-  QXYSeries* im = AddLine(QStringLiteral("Im"), QColor(0xd62728), describe);
-  for (std::size_t i = 0; i < points.size() && i < result->residualRe.size(); ++i) {
-    re->append(points[i].f, result->residualRe[i]);
-    im->append(points[i].f, result->residualIm[i]);
+  QXYSeries* re = AddLine(QStringLiteral("Re"), kReColour, describe);
+  QXYSeries* im = AddLine(QStringLiteral("Im"), kImColour, describe);
+  QPen dashed = im->pen();
+  dashed.setStyle(Qt::DashLine);
+  im->setPen(dashed);
+  for (std::size_t i = 0; i < points.size() && i < result.residualRe.size(); ++i) {
+    re->append(points[i].f, result.residualRe[i]);
+    im->append(points[i].f, result.residualIm[i]);
     frequency_.Add(points[i].f);
-    largest_ =
-        std::max({largest_, std::abs(result->residualRe[i]), std::abs(result->residualIm[i])});
+    largest_ = std::max({largest_, std::abs(result.residualRe[i]), std::abs(result.residualIm[i])});
   }
   for (QXYSeries* series : {re, im}) {
     series->attachAxis(axisFrequency_);
     series->attachAxis(axisResidual_);
   }
-  AddLimitLines();
-  FitAxes();
+  AddLevelLines(result.limitPercent, QStringLiteral("mez ±%1").arg(Percent(result.limitPercent)),
+                Qt::DashLine);
+  if (result.noisePercent > 0.0)
+    AddLevelLines(2.0 * result.noisePercent,
+                  QStringLiteral("±2 × šum (%1)").arg(Percent(result.noisePercent)), Qt::DotLine);
+  finish();
 }
 
-void KramersKronigChart::AddLimitLines() {
+void KramersKronigChart::AddLevelLines(double level, const QString& name, Qt::PenStyle style) {
   if (frequency_.empty)
     return;
-  for (const double level : {kLimitPercent, -kLimitPercent}) {
-    QXYSeries* line = AddLine(QStringLiteral("mez ±%1").arg(Percent(kLimitPercent)),
-                              QColor(0x7f7f7f), [](int) { return QString(); });
+  for (const double at : {level, -level}) {
+    QXYSeries* line = AddLine(name, QColor(0x7f7f7f), [](int) { return QString(); });
     line->setPointsVisible(false);
     QPen pen = line->pen();
-    pen.setStyle(Qt::DashLine);
+    pen.setStyle(style);
     pen.setWidthF(1.0);
     line->setPen(pen);
-    line->append(frequency_.low, level);
-    line->append(frequency_.high, level);
+    line->append(frequency_.low, at);
+    line->append(frequency_.high, at);
     line->attachAxis(axisFrequency_);
     line->attachAxis(axisResidual_);
-    if (level < 0.0) {
+    if (at < 0.0) {
       for (QLegendMarker* marker : legend()->markers(line))
         marker->setVisible(false);
     }
@@ -113,7 +179,9 @@ void KramersKronigChart::AddLimitLines() {
 
 void KramersKronigChart::FitAxes() {
   FitLogAxis(axisFrequency_, frequency_);
-  const double reach = std::max(largest_, kLimitPercent) * 1.25;
+  const double limit = result_ ? result_->limitPercent : kKkCleanLimitPercent;
+  const double noise = result_ ? 2.0 * result_->noisePercent : 0.0;
+  const double reach = std::max({largest_, limit, noise}) * 1.25;
   Extent residual;
   residual.Add(-reach);
   residual.Add(reach);

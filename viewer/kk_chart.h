@@ -1,32 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "analysis/kk_automatic.h"
 #include "viewer/chart_axes.h"
 #include "viewer/spectrum_chart.h"
 
+class QGraphicsTextItem;
 class QLogValueAxis;
 class QValueAxis;
+class KkChoiceChart;
 
-// The residuals of the linear Kramers–Kronig test of the selected file, Re and Im in percent of
-// |Z| against the frequency, with the limit drawn and the verdict in the title.
+// The residuals of the automatic Kramers–Kronig test of the selected file, Re and Im in percent
+// of |Z| against the frequency, with the limit and twice the noise drawn, the fit in the title
+// and the verdict with its reason in a coloured line of its own under it.
 class KramersKronigChart : public SpectrumChart {
  public:
-  static constexpr double kLimitPercent = 1.0;
-
   KramersKronigChart();
   void Show(const std::vector<PlottedSpectrum>& spectra, int selected) override;
   void FitAxes() override;
 
-  // The title's text without markup: the file, M, µ, pseudo χ² and the verdict.
+  // The chart that shows how M was chosen; it follows every Show.
+  void SetChoiceChart(KkChoiceChart* chart) { choice_ = chart; }
+
+  // The title's text: the file, M, µ, pseudo χ², the representation, log F_ext, the noise.
   const QString& summary() const { return summary_; }
+  // "v pořádku: …" or "podezřelé: …" with the reason; empty when nothing was tested.
+  QString verdict() const;
+  const std::optional<KkAutomaticResult>& result() const { return result_; }
+
+ protected:
+  void resizeEvent(QGraphicsSceneResizeEvent* event) override;
 
  private:
-  void AddLimitLines();
+  void AddLevelLines(double level, const QString& name, Qt::PenStyle style);
+  void ShowVerdict(const QString& text, const QColor& colour);
+  void PlaceVerdict();
 
   QLogValueAxis* axisFrequency_;
   QValueAxis* axisResidual_;
+  QGraphicsTextItem* verdict_;
+  KkChoiceChart* choice_ = nullptr;
   Extent frequency_;
   double largest_ = 0.0;
   QString summary_;
+  std::optional<KkAutomaticResult> result_;
 };

@@ -4,10 +4,12 @@
 #include <QValueAxis>
 #include <QXYSeries>
 #include <cmath>
+#include <complex>
 
 #include "viewer/bode_chart.h"
 #include "viewer/chart_axes.h"
 #include "viewer/kk_chart.h"
+#include "viewer/kk_choice_chart.h"
 
 namespace {
 
@@ -69,20 +71,47 @@ TEST(BodeChart, LeavesOutPointsALogarithmicAxisCannotShow) {
   EXPECT_DOUBLE_EQ(chart.axisPhase()->min(), 0.0);
 }
 
-TEST(KramersKronigChart, ChecksTheSelectedFile) {
+TEST(KramersKronigChart, ChecksTheSelectedFileAndShowsWhy) {
   std::vector<PlottedSpectrum> spectra(2);
   spectra[0].name = QStringLiteral("prvni.txt");
   spectra[1].name = QStringLiteral("druhy.txt");
-  for (PlottedSpectrum& spectrum : spectra) {
-    for (double f = 1e5; f > 0.05; f /= std::sqrt(10.0))
-      spectrum.points.push_back({f, 10.0, -1.0});
+  for (double f = 1e5; f > 0.05; f /= std::pow(10.0, 0.1)) {
+    const std::complex<double> z = 10.0 + 100.0 / (1.0 + std::complex<double>(0.0, f * 1e-3));
+    spectra[0].points.push_back({f, z.real(), z.imag()});
+    // The same cell with its resistance growing through the sweep.
+    const double grown = 1.0 + 0.2 * static_cast<double>(spectra[1].points.size()) / 60.0;
+    const std::complex<double> drifted =
+        10.0 + 100.0 * grown / (1.0 + std::complex<double>(0.0, f * 1e-3));
+    spectra[1].points.push_back({f, drifted.real(), drifted.imag()});
   }
   KramersKronigChart chart;
-  chart.Show(spectra, 1);
-  EXPECT_TRUE(chart.summary().startsWith(QStringLiteral("druhy.txt: ")))
+  KkChoiceChart choice;
+  chart.SetChoiceChart(&choice);
+  chart.resize(800, 600);
+
+  chart.Show(spectra, 0);
+  EXPECT_TRUE(chart.summary().startsWith(QStringLiteral("prvni.txt: M = ")))
       << chart.summary().toStdString();
+  EXPECT_TRUE(chart.summary().contains(QStringLiteral("zobrazení ")));
+  EXPECT_TRUE(chart.verdict().startsWith(QStringLiteral("v pořádku: ")))
+      << chart.verdict().toStdString();
+  ASSERT_TRUE(chart.result().has_value());
+  // µ, χ² and the chosen M's mark, with the chosen M among those fitted.
+  ASSERT_EQ(choice.series().size(), 3);
+  EXPECT_TRUE(choice.title().contains(QStringLiteral("M = %1").arg(chart.result()->m)));
+
+  chart.Show(spectra, 1);
+  EXPECT_TRUE(chart.verdict().startsWith(QStringLiteral("podezřelé: odchylky nejsou náhodné")))
+      << chart.verdict().toStdString();
+  // The verdict sits inside the chart, above the plot, however narrow the window.
+  chart.resize(500, 400);
+  EXPECT_LT(chart.verdict().size(), 400);
+  EXPECT_GT(chart.plotArea().top(), 0.0);
+
   chart.Show(spectra, -1);
   EXPECT_TRUE(chart.series().isEmpty());
+  EXPECT_TRUE(chart.verdict().isEmpty());
+  EXPECT_TRUE(choice.series().isEmpty());
 }
 
 }  // namespace
