@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/kk_automatic.h"
 #include "analysis/kramers_kronig.h"
 #include "report/difference.h"
 #include "report/report_text.h"
@@ -170,6 +173,23 @@ void KramersKronig61(benchmark::State& state) {
   }
 }
 BENCHMARK(KramersKronig61)->Unit(benchmark::kMicrosecond);
+
+// The automatic test on the reference spectra pyimpspec was timed on, where they are at hand.
+void KramersKronigAutomatic(benchmark::State& state, const char* name) {
+  const std::string path = std::string(ODECET_KK_REFERENCE "/") + name + ".txt";
+  if (!std::filesystem::exists(path)) {
+    state.SkipWithError("no reference spectra");
+    return;
+  }
+  const StepFile file = LoadStepFile(path, '.');
+  for (auto _ : state) {
+    KkAutomaticResult result = CheckKramersKronigAutomatic(file.points);
+    benchmark::DoNotOptimize(result.m);
+  }
+}
+BENCHMARK_CAPTURE(KramersKronigAutomatic, 61, "rc2-noise0.1")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KramersKronigAutomatic, 1000, "randles-w-1000pt-noise0.1")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
