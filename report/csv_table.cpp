@@ -1,5 +1,7 @@
 #include "report/csv_table.h"
 
+#include <stdexcept>
+
 #include "spectrum/decimal_text.h"
 
 namespace {
@@ -10,16 +12,27 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr char kCsvDecimalSeparator = '.';
 
 template <typename Flush>
-void EmitCsvTable(std::span<const SpectrumPoint> points, std::string& out, std::size_t pieceSize,
-                  const Flush& flush) {
+void EmitCsvTable(std::span<const SpectrumPoint> points, std::span<const PointUncertainty> u,
+                  std::string& out, std::size_t pieceSize, const Flush& flush) {
+  if (!u.empty() && u.size() != points.size())
+    throw std::invalid_argument("an uncertainty for each point");
   out += "f (Hz),Re (Ohm),-Im (Ohm)";
+  if (!u.empty())
+    out += ",u(Re) (Ohm),u(-Im) (Ohm)";
   out += kLineEnd;
-  for (const SpectrumPoint& point : points) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const SpectrumPoint& point = points[i];
     AppendFloatText(out, point.f, kCsvDecimalSeparator);
     out += ',';
     AppendFloatText(out, point.re, kCsvDecimalSeparator);
     out += ',';
     AppendFloatText(out, point.im, kCsvDecimalSeparator);
+    if (!u.empty()) {
+      out += ',';
+      AppendFloatText(out, u[i].re, kCsvDecimalSeparator);
+      out += ',';
+      AppendFloatText(out, u[i].im, kCsvDecimalSeparator);
+    }
     out += kLineEnd;
     if (out.size() >= pieceSize)
       flush();
@@ -31,18 +44,19 @@ void EmitCsvTable(std::span<const SpectrumPoint> points, std::string& out, std::
 std::string FormatCsvTable(std::span<const SpectrumPoint> points) {
   std::string out;
   out.reserve(32 + 72 * points.size());  // a number takes at most 22 characters
-  EmitCsvTable(points, out, std::string::npos, [] {});
+  EmitCsvTable(points, {}, out, std::string::npos, [] {});
   return out;
 }
 
-void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put) {
+void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put,
+                    std::span<const PointUncertainty> uncertainty) {
   std::string piece;
   piece.reserve(kBytePieceSize + 128);  // one row more never reallocates
   const auto flush = [&] {
     put(piece);
     piece.clear();
   };
-  EmitCsvTable(points, piece, kBytePieceSize, flush);
+  EmitCsvTable(points, uncertainty, piece, kBytePieceSize, flush);
   if (!piece.empty())
     flush();
 }

@@ -12,5 +12,7 @@
 // full stop, so the file reads the same under any regional settings; no field needs quoting.
 std::string FormatCsvTable(std::span<const SpectrumPoint> points);
 
-// The same bytes handed to `put` in pieces of about kBytePieceSize.
-void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put);
+// The same bytes handed to `put` in pieces of about kBytePieceSize. With the uncertainty of each
+// point, two more columns: "u(Re) (Ohm)" and "u(-Im) (Ohm)".
+void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put,
+                    std::span<const PointUncertainty> uncertainty = {});

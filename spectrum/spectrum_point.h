@@ -11,6 +11,12 @@ struct SpectrumPoint {
   double im = 0.0;  // imaginary part, Ohm (the report writes the difference under "-Im (Ohm)")
 };
 
+// The standard uncertainty of a point's real and imaginary part, Ohm.
+struct PointUncertainty {
+  double re = 0.0;
+  double im = 0.0;
+};
+
 inline constexpr std::int32_t MaxPoints = 1000;
 
 // A table slot is the point's position in its file, from 0. Readers stop at the table's count,
