@@ -186,7 +186,7 @@ class BatchRun {
   // what an earlier run would have written.
   void InOrder(const std::vector<Entry>& entries) {
     ReportBatch batch;
-    std::vector<SpectrumPoint> diff;
+    JobOutput output;
     for (const Entry& entry : entries) {
       const std::string label = LineLabel(entry.line);
       const Say say = [&](std::string_view message) { Complain(err_, message, label); };
@@ -198,7 +198,7 @@ class BatchRun {
       const Job& job = *entry.job;
       if (batch.Holds(job.step1) || batch.Holds(job.step2))
         Report(batch.Commit());
-      Worsen(RunJob(entry, batch, diff, say));
+      Worsen(RunJob(entry, batch, output, say));
     }
     Report(batch.Commit());
   }
@@ -214,7 +214,7 @@ class BatchRun {
     const auto work = [&] {
       // The threads share one batch's worth of open files.
       ReportBatch batch(TemporaryKind::kUnnamedWhereSupported, ReportBatch::kCapacity / threads);
-      std::vector<SpectrumPoint> diff;
+      JobOutput output;
       for (std::size_t i = next++; i < entries.size(); i = next++) {
         Outcome outcome;
         const Say say = [&](std::string_view message) { outcome.messages.emplace_back(message); };
@@ -222,7 +222,7 @@ class BatchRun {
           say(entries[i].why + ".");
           outcome.status = kWrongUsage;
         } else {
-          outcome.status = RunJob(entries[i], batch, diff, say);
+          outcome.status = RunJob(entries[i], batch, output, say);
         }
         Finish(entries, i, std::move(outcome));
       }
@@ -245,12 +245,11 @@ class BatchRun {
 
  private:
   // The job's status; reports go to the batch, which may send a full group to disk first.
-  int RunJob(const Entry& entry, ReportBatch& batch, std::vector<SpectrumPoint>& diff,
-             const Say& say) {
+  int RunJob(const Entry& entry, ReportBatch& batch, JobOutput& output, const Say& say) {
     const Job& job = *entry.job;
-    if (const int status = Subtract(job.step1, job.step2, settings_, diff, say))
+    if (const int status = Subtract(job.step1, job.step2, settings_, output, say))
       return status;
-    const ByteSource source = ReportSource(diff, settings_);
+    const ByteSource source = ReportSource(output, settings_);
     try {
       if (WriteUnreplaced(job.report, source, out_))
         return kReportWritten;

@@ -11,6 +11,8 @@
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
     "  nebo:  odecet-cli --kk [--kk-method=METODA] [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
+    "  nebo:  odecet-cli -f csv --uncertainty [--repeat1=SOUBOR]... [--repeat2=SOUBOR]...\n"
+    "         [VOLBA]... KROK1 KROK2\n"
     "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
 const char* const kHelp =
@@ -34,6 +36,15 @@ const char* const kHelp =
     "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
     "                                     (bez volby nebo s „-“ na standardní výstup)\n"
     "      --batch=SEZNAM                 úlohy ze SEZNAMU místo KROK1 a KROK2\n"
+    "      --uncertainty                  s -f csv přidá sloupce u(Re) a u(-Im):\n"
+    "                                     standardní nejistotu každého bodu rozdílu\n"
+    "                                     ze šumu obou kroků (odhad z Kramersovy–\n"
+    "                                     Kronigovy zkoušky, s --repeat z rozptylu\n"
+    "                                     opakovaných měření); na chybový výstup\n"
+    "                                     řádek, kolik bodů leží v rámci 2u od nuly\n"
+    "      --repeat1=SOUBOR               další měření kroku 1 (lze opakovat); s ním\n"
+    "                                     se šum kroku 1 bere z rozptylu měření\n"
+    "      --repeat2=SOUBOR               totéž pro krok 2\n"
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
@@ -108,12 +119,23 @@ CommandLine::KkMethod ParseKkMethod(const std::string& text) {
 }
 
 // Long options without a letter.
-enum : int { kOptionKk = 256, kOptionKkLimit, kOptionKkMethod, kOptionBatch };
+enum : int {
+  kOptionKk = 256,
+  kOptionKkLimit,
+  kOptionKkMethod,
+  kOptionBatch,
+  kOptionUncertainty,
+  kOptionRepeat1,
+  kOptionRepeat2
+};
 
 const option kLongOptions[] = {
     {"kk", no_argument, nullptr, kOptionKk},
     {"kk-limit", required_argument, nullptr, kOptionKkLimit},
     {"kk-method", required_argument, nullptr, kOptionKkMethod},
+    {"uncertainty", no_argument, nullptr, kOptionUncertainty},
+    {"repeat1", required_argument, nullptr, kOptionRepeat1},
+    {"repeat2", required_argument, nullptr, kOptionRepeat2},
     {"batch", required_argument, nullptr, kOptionBatch},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
@@ -213,6 +235,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         kkMethodGiven = true;
         line.kkMethod = ParseKkMethod(optarg);
         break;
+      case kOptionUncertainty:
+        if (line.uncertainty)
+          throw UsageError("volba „--uncertainty“ je zadána dvakrát");
+        line.uncertainty = true;
+        break;
+      case kOptionRepeat1:
+      case kOptionRepeat2:
+        if (*optarg == '\0')
+          throw UsageError("prázdný název souboru opakovaného měření");
+        if (std::string_view(optarg) == "-")
+          throw UsageError("opakované měření nelze číst ze standardního vstupu („-“)");
+        (option == kOptionRepeat1 ? line.repeats1 : line.repeats2).emplace_back(optarg);
+        break;
       case kOptionBatch:
         TakeFileName(line.batch, optarg, "seznam úloh je zadán dvakrát",
                      "prázdný název seznamu úloh");
@@ -241,6 +276,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (line.action != CommandLine::Action::kRun)
     return line;
   const std::vector<std::string> files(argv.begin() + optind, argv.end() - 1);
+  if (!line.repeats1.empty() || !line.repeats2.empty()) {
+    if (!line.uncertainty)
+      throw UsageError("volby „--repeat1“ a „--repeat2“ patří jen k volbě „--uncertainty“");
+    if (line.batch)
+      throw UsageError("volby „--repeat1“ a „--repeat2“ se s volbou „--batch“ nepoužívají");
+  }
+  if (line.uncertainty && (kk || line.format != CommandLine::Format::kCsv))
+    throw UsageError("volba „--uncertainty“ patří jen k tabulce CSV („-f csv“)");
   if (kk) {
     if (formatGiven || toleranceGiven || line.batch)
       throw UsageError("volby „-f“, „-t“ a „--batch“ se s volbou „--kk“ nepoužívají");

@@ -17,6 +17,11 @@ struct CommandLine {
   std::optional<std::string> batch;      // a list of jobs instead of the steps; "-" is stdin
   std::optional<char> decimalSeparator;  // the system's when absent
   double tolerance = 0;                  // relative; 0 asks for equal frequencies
+  // -f csv --uncertainty: the standard uncertainty of each point of the difference, from each
+  // step's Kramers–Kronig noise, or from the spread of its repeated measurements where given.
+  bool uncertainty = false;
+  std::vector<std::string> repeats1;  // more measurements of KROK1 (--repeat1, repeatable)
+  std::vector<std::string> repeats2;
   // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
   std::vector<std::string> kkFiles;
   std::optional<double> kkLimit;

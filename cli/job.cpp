@@ -2,16 +2,23 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <new>
 
+#include "analysis/kk_automatic.h"
+#include "analysis/kramers_kronig.h"
+#include "analysis/uncertainty.h"
 #include "cli/run.h"
 #include "instruments/spectrum_file.h"
 #include "report/csv_table.h"
 #include "report/difference.h"
 #include "report/report_file.h"
 #include "report/report_text.h"
+#include "spectrum/decimal_text.h"
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/step_file.h"
 #include "spectrum/system_error_text.h"
 
@@ -23,6 +30,69 @@ StepFile LoadStep(const std::string& path, char separator) {
   if (path == "-")
     return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup").file;
   return LoadSpectrum(path, separator).file;
+}
+
+// The noise of one step at each point: the spread of its repeated measurements where there are
+// any, else the relative noise its Kramers–Kronig fit shows. Describes the source in `how`.
+int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& points,
+                    const std::vector<std::string>& repeats, const JobSettings& settings,
+                    std::vector<PointUncertainty>& u, std::string& how, const Say& say) {
+  const std::string name = path == "-" ? "standardní vstup" : path;
+  if (repeats.empty()) {
+    try {
+      const double noise = CheckKramersKronigAutomatic(points).noisePercent;
+      u = FromRelativeNoise(points, noise / 100.0);
+      std::string percent = FloatToStr(std::round(noise * 1000.0) / 1000.0, settings.separator);
+      how = "šum " + percent + " % z Kramersovy–Kronigovy zkoušky";
+    } catch (const KramersKronigError& error) {
+      say("Nejistotu nelze určit: soubor „" + VisibleText(name) + "“: " + error.what());
+      return kBadStepFile;
+    }
+    return kReportWritten;
+  }
+  std::vector<std::vector<SpectrumPoint>> measurements = {points};
+  for (const std::string& repeat : repeats) {
+    try {
+      measurements.push_back(LoadStep(repeat, settings.separator).points);
+    } catch (const StepFileError& error) {
+      say(error.what());
+      return kBadStepFile;
+    }
+    // The same points at the same frequencies, by the subtraction's own check.
+    std::vector<SpectrumPoint> unused(points.size());
+    const std::vector<SpectrumPoint>& again = measurements.back();
+    const DifferenceResult check =
+        SubtractSpectra(points, static_cast<std::int32_t>(points.size()), again,
+                        static_cast<std::int32_t>(again.size()), unused, settings.tolerance);
+    if (check.mismatch != Mismatch::kNone) {
+      say("Opakované měření „" + VisibleText(repeat) + "“ neodpovídá souboru „" +
+          VisibleText(name) + "“: " + MismatchText(check.mismatch));
+      say(MismatchDetail(check, points, static_cast<std::int32_t>(points.size()), again,
+                         static_cast<std::int32_t>(again.size()), settings.separator));
+      return kSpectraDiffer;
+    }
+  }
+  u = SpreadOfRepeats(measurements);
+  how = "rozptyl " + std::to_string(measurements.size()) + " měření";
+  return kReportWritten;
+}
+
+int AddUncertainty(const std::array<std::string, 2>& paths,
+                   const std::array<const std::vector<SpectrumPoint>*, 2>& steps,
+                   const JobSettings& settings, JobOutput& output, const Say& say) {
+  std::array<std::vector<PointUncertainty>, 2> u;
+  std::array<std::string, 2> how;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const std::vector<std::string>& repeats = k == 0 ? settings.repeats1 : settings.repeats2;
+    if (const int status =
+            StepUncertainty(paths[k], *steps[k], repeats, settings, u[k], how[k], say))
+      return status;
+  }
+  output.uncertainty = InQuadrature(u[0], u[1]);
+  const std::size_t within = PointsWithinTwoU(output.diff, output.uncertainty);
+  say(std::to_string(within) + " z " + std::to_string(output.diff.size()) +
+      " bodů rozdílu leží v rámci 2u od nuly (KROK1: " + how[0] + ", KROK2: " + how[1] + ").");
+  return kReportWritten;
 }
 
 }  // namespace
@@ -37,6 +107,9 @@ JobSettings SettingsOf(const CommandLine& line) {
   }
   settings.format = line.format;
   settings.tolerance = line.tolerance;
+  settings.uncertainty = line.uncertainty;
+  settings.repeats1 = line.repeats1;
+  settings.repeats2 = line.repeats2;
   return settings;
 }
 
@@ -54,7 +127,9 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label) {
 }
 
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
-             std::vector<SpectrumPoint>& diff, const Say& say) {
+             JobOutput& output, const Say& say) {
+  std::vector<SpectrumPoint>& diff = output.diff;
+  output.uncertainty.clear();
   StepFile step1;
   StepFile step2;
   try {
@@ -88,13 +163,15 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
                        settings.separator));
     return kSpectraDiffer;
   }
+  if (settings.uncertainty)
+    return AddUncertainty({path1, path2}, {&step1.points, &step2.points}, settings, output, say);
   return kReportWritten;
 }
 
-ByteSource ReportSource(const std::vector<SpectrumPoint>& diff, const JobSettings& settings) {
+ByteSource ReportSource(const JobOutput& output, const JobSettings& settings) {
   if (settings.format == CommandLine::Format::kCsv)
-    return [&diff](const ByteSink& put) { StreamCsvTable(diff, put); };
-  return [&diff, separator = settings.separator](const ByteSink& put) {
+    return [&output](const ByteSink& put) { StreamCsvTable(output.diff, put, output.uncertainty); };
+  return [&diff = output.diff, separator = settings.separator](const ByteSink& put) {
     StreamReport(diff, separator, put);
   };
 }

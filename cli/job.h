@@ -20,6 +20,9 @@ struct JobSettings {
   std::optional<NumericLocale> locale;  // looked up only when -d did not give the separator
   CommandLine::Format format = CommandLine::Format::kReport;
   double tolerance = 0;
+  bool uncertainty = false;
+  std::vector<std::string> repeats1;
+  std::vector<std::string> repeats2;
 };
 JobSettings SettingsOf(const CommandLine& line);
 
@@ -29,13 +32,19 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label = {}
 
 using Say = std::function<void(std::string_view)>;
 
-// Reads both step files and subtracts them into `diff`: 0 (kReportWritten), or the job's exit
-// status once `say` has been told why.
+// What a job writes: the difference, and with --uncertainty the uncertainty of each point.
+struct JobOutput {
+  std::vector<SpectrumPoint> diff;
+  std::vector<PointUncertainty> uncertainty;
+};
+
+// Reads both step files and subtracts them into `output`, with the uncertainty where asked (its
+// note then said): 0 (kReportWritten), or the job's exit status once `say` has been told why.
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
-             std::vector<SpectrumPoint>& diff, const Say& say);
+             JobOutput& output, const Say& say);
 
 // The report's or the table's bytes, made piece by piece as they are written.
-ByteSource ReportSource(const std::vector<SpectrumPoint>& diff, const JobSettings& settings);
+ByteSource ReportSource(const JobOutput& output, const JobSettings& settings);
 
 // Writes to standard output (no report, or "-") or through a descriptor the path names; false
 // when `report` is a file to be replaced. Throws ReportWriteError.

@@ -16,10 +16,10 @@ namespace {
 
 int RunOne(const CommandLine& line, const JobSettings& settings, std::FILE* out, std::FILE* err) {
   const Say say = [err](std::string_view text) { Complain(err, text); };
-  std::vector<SpectrumPoint> diff;
-  if (const int status = Subtract(line.step1, line.step2, settings, diff, say))
+  JobOutput output;
+  if (const int status = Subtract(line.step1, line.step2, settings, output, say))
     return status;
-  const ByteSource source = ReportSource(diff, settings);
+  const ByteSource source = ReportSource(output, settings);
   try {
     if (!WriteUnreplaced(line.report, source, out))
       WriteFileReplacing(*line.report, source);

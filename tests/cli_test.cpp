@@ -861,4 +861,80 @@ TEST(CliKramersKronig, TheAutomaticTestAddsItsFieldsAndSaysWhy) {
   }
 }
 
+// -f csv --uncertainty: two more columns, the note on standard error, and every way it can go
+// wrong refused before anything is written.
+TEST(CliUncertainty, AddsItsColumnsAndCountsThePointsWithinTwoU) {
+  TempDir dir;
+  dir.Write("4.txt", ReadAll(ODECET_EXAMPLES "/point/4-zebra.txt"));
+  dir.Write("3.txt", ReadAll(ODECET_EXAMPLES "/point/3-zebra.txt"));
+  dir.Write("few.txt", "2\n1000 47 0\n100 47 -1\n");
+  dir.Write("short.txt", "3\n1000 47 0\n100 47 -1\n10 47 -2\n");
+  const std::string head =
+      "f \\(Hz\\),Re \\(Ohm\\),-Im \\(Ohm\\),u\\(Re\\) \\(Ohm\\),u\\(-Im\\) \\(Ohm\\)\r\n";
+  const std::string row = "[-0-9.E]+,[-0-9.E]+,[-0-9.E]+,[0-9.E-]+,[0-9.E-]+\r\n";
+  std::string rows;
+  for (int i = 0; i < 61; ++i)
+    rows += row;
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;  // a regular expression over the whole output
+    std::string err;  // a part of the messages
+  } cases[] = {
+      {{"-f", "csv", "--uncertainty", "-d.", "4.txt", "3.txt"},
+       0,
+       head + rows,
+       "odecet-cli: 0 z 61 bodů rozdílu leží v rámci 2u od nuly (KROK1: šum 0.142 % z "
+       "Kramersovy–Kronigovy zkoušky, KROK2: šum 0.135 % z Kramersovy–Kronigovy zkoušky).\n"},
+      // The same measurement again: its spread is zero, and so is the difference.
+      {{"-fcsv", "--uncertainty", "--repeat1=4.txt", "--repeat2=3.txt", "--repeat2=3.txt", "-d.",
+        "4.txt", "4.txt"},
+       0,
+       head + rows,
+       "61 z 61 bodů rozdílu leží v rámci 2u od nuly (KROK1: rozptyl 2 měření, KROK2: rozptyl 3 "
+       "měření)"},
+      {{"-f", "csv", "--uncertainty", "--repeat1=3.txt", "-d.", "4.txt", "3.txt"},
+       0,
+       head + rows,
+       "(KROK1: rozptyl 2 měření, KROK2: šum 0.135 %"},
+      {{"-f", "csv", "--uncertainty", "--repeat1=short.txt", "-d.", "4.txt", "3.txt"},
+       1,
+       "",
+       "Opakované měření „short.txt“ neodpovídá souboru „4.txt“"},
+      {{"-f", "csv", "--uncertainty", "-d.", "few.txt", "few.txt", "-o", "r.csv"},
+       2,
+       "",
+       "Nejistotu nelze určit: soubor „few.txt“: Kramersovu–Kronigovu zkoušku nelze provést"},
+      {{"--uncertainty", "-d.", "4.txt", "3.txt"}, 64, "", "jen k tabulce CSV"},
+      {{"-f", "report", "--uncertainty", "4.txt", "3.txt"}, 64, "", "jen k tabulce CSV"},
+      {{"-f", "csv", "--repeat1=4.txt", "4.txt", "3.txt"},
+       64,
+       "",
+       "patří jen k volbě „--uncertainty“"},
+      {{"-f", "csv", "--uncertainty", "--repeat2=-", "4.txt", "3.txt"},
+       64,
+       "",
+       "standardního vstupu"},
+      {{"-f", "csv", "--uncertainty", "--repeat1=4.txt", "--batch=list"}, 64, "", "„--batch“"},
+      {{"--kk", "--uncertainty", "4.txt"}, 64, "", "jen k tabulce CSV"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const Outcome outcome = RunCli(dir, c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
+    EXPECT_THAT(outcome.err, HasSubstr(c.err));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/r.csv"));
+
+  // A batch gives every job its columns, and each job its note.
+  dir.Write("list", "4.txt\t3.txt\ta.csv\n3.txt\t4.txt\tb.csv\n");
+  const Outcome batch = RunCli(dir, {"-f", "csv", "--uncertainty", "-d.", "--batch=list"});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_THAT(ReadAll(dir.path() + "/a.csv"), ::testing::MatchesRegex(head + rows));
+  EXPECT_EQ(ReadAll(dir.path() + "/a.csv"),
+            RunCli(dir, {"-f", "csv", "--uncertainty", "-d.", "4.txt", "3.txt"}).out);
+  EXPECT_THAT(batch.err, HasSubstr("řádek 2: 0 z 61 bodů"));
+}
+
 }  // namespace
