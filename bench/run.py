@@ -7,7 +7,8 @@
    median of repetitions); the Kramers-Kronig check of one 61-point spectrum against the
    11 to 14 ms the usual Python implementation takes on this kind of machine; the automatic
    test in process on 61 and 1000 points, and as a whole odecet-cli process on each reference
-   spectrum against the time stored for pyimpspec 5's automatic test of it.
+   spectrum against the time stored for pyimpspec 5's automatic test of it; the CSV table of a
+   1000-point pair with --uncertainty against without it.
 2. The awk yardstick: the fastest of the awk programs in bench/awk/ for odecet-cli's job, run by
    mawk directly.
 3. One call on a 1000-point pair: /bin/true (the floor of starting any program), mawk and
@@ -80,6 +81,39 @@ def core(build):
             print(f"  {name:<26} {medians[name]:9.2f} ms")
 
 
+def cell_pair(folder, points=1000):
+    """4 and 3 ribs of a two-arc cell with 0.1 % noise, as measured."""
+    rng = random.Random(2)
+    paths = []
+    for name, rib in (("u4.txt", 1.0), ("u3.txt", 0.8)):
+        lines = [str(points)]
+        for i in range(points):
+            f = 10 ** (5 - 6 * i / (points - 1))
+            w = 2 * 3.141592653589793 * f
+            z = 12 + 40 / (1 + 1j * w * 3e-5) + rib * 220 / (1 + 1j * w * 0.05)
+            lines.append(f"{f!r} {z.real + 0.001 * abs(z) * rng.gauss(0, 1)!r} "
+                         f"{z.imag + 0.001 * abs(z) * rng.gauss(0, 1)!r}")
+        path = os.path.join(folder, name)
+        with open(path, "w") as out:
+            out.write("\n".join(lines) + "\n")
+        paths.append(path)
+    return paths
+
+
+def uncertainty_cost(build, folder, runs=9):
+    """The CSV table of a 1000-point pair with and without --uncertainty, alternating."""
+    cli = os.path.join(build, "cli", "odecet-cli")
+    step1, step2 = cell_pair(folder)
+    out = os.path.join(folder, "u.csv")
+    plain = [cli, "-f", "csv", "-d.", step1, step2, "-o", out]
+    with_u = plain[:3] + ["--uncertainty"] + plain[3:]
+    medians = alternating({"without": (plain, None), "with": (with_u, None)}, runs, quiet=True)
+    print("The CSV table of a 1000-point pair, with --uncertainty against without (medians)")
+    print(f"  without {medians['without'] * 1000:8.1f} ms   with {medians['with'] * 1000:8.1f} ms"
+          f"   extra {(medians['with'] - medians['without']) * 1000:8.1f} ms"
+          f" ({medians['with'] / medians['without']:.0f}x: two Kramers-Kronig fits of 1000 points)")
+
+
 def kk_against_pyimpspec(build):
     """odecet-cli --kk, the whole process, on each reference spectrum against the time stored
     for pyimpspec 5's automatic test of it. True when every one is at least 100x faster."""
@@ -126,21 +160,21 @@ def step_files(folder, points=1000):
     return paths
 
 
-def timed(command, output=None, check=True):
+def timed(command, output=None, check=True, quiet=False):
     """Seconds from starting `command` to its end; standard output to the file `output`."""
     with open(output or os.devnull, "wb") as out:
         start = time.perf_counter()
-        subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL if not check else None,
-                       check=check)
+        subprocess.run(command, stdout=out,
+                       stderr=subprocess.DEVNULL if quiet or not check else None, check=check)
         return time.perf_counter() - start
 
 
-def alternating(commands, runs):
+def alternating(commands, runs, quiet=False):
     """Median seconds of each (command, output) in `commands`, run in turn `runs` times."""
     times = {name: [] for name in commands}
     for _ in range(runs):
         for name, (command, output) in commands.items():
-            times[name].append(timed(command, output))
+            times[name].append(timed(command, output, quiet=quiet))
     return {name: statistics.median(values) for name, values in times.items()}
 
 
@@ -260,6 +294,7 @@ def main():
     with tempfile.TemporaryDirectory(dir=build) as folder, \
             tempfile.TemporaryDirectory(dir=shm) as memory_folder:
         step1, step2 = step_files(folder)
+        uncertainty_cost(build, memory_folder)
         awk = fastest_awk(mawk, step1, step2, memory_folder)
         single, memory = one_call(build, mawk, awk, step1, step2, folder, memory_folder)
         batched = batch(build, mawk, awk, step1, step2, folder, memory_folder)
