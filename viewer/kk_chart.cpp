@@ -106,12 +106,25 @@ void KramersKronigChart::Show(const std::vector<PlottedSpectrum>& spectra, int s
     return;
   }
   const PlottedSpectrum& spectrum = spectra[static_cast<std::size_t>(selected)];
-  try {
-    result_ = CheckKramersKronigAutomatic(spectrum.points);
-  } catch (const KramersKronigError& error) {
+  const auto same = [](const SpectrumPoint& a, const SpectrumPoint& b) {
+    return a.f == b.f && a.re == b.re && a.im == b.im;
+  };
+  if (testedPoints_.empty() || !std::equal(testedPoints_.begin(), testedPoints_.end(),
+                                           spectrum.points.begin(), spectrum.points.end(), same)) {
+    testedPoints_ = spectrum.points;
+    testedResult_.reset();
+    testedError_.clear();
+    try {
+      testedResult_ = CheckKramersKronigAutomatic(spectrum.points);
+    } catch (const KramersKronigError& error) {
+      testedError_ = QString::fromUtf8(error.what());
+    }
+  }
+  result_ = testedResult_;
+  if (!result_) {
     summary_ = spectrum.name;
     setTitle(summary_);
-    ShowVerdict(QStringLiteral("nelze ověřit: ") + QString::fromUtf8(error.what()), kSuspectColour);
+    ShowVerdict(QStringLiteral("nelze ověřit: ") + testedError_, kSuspectColour);
     finish();
     return;
   }

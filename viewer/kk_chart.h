@@ -46,4 +46,9 @@ class KramersKronigChart : public SpectrumChart {
   double largest_ = 0.0;
   QString summary_;
   std::optional<KkAutomaticResult> result_;
+  // The spectrum tested last and what came of it: the test takes a while on long spectra, and
+  // the window shows the charts again on every change of the list.
+  std::vector<SpectrumPoint> testedPoints_;
+  std::optional<KkAutomaticResult> testedResult_;
+  QString testedError_;
 };
