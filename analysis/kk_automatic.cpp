@@ -17,6 +17,9 @@ constexpr int kMostElements = 100;
 constexpr double kOverfitGrowth = 100.0;
 // The lower limit: a pseudo χ² within this factor of the lowest.
 constexpr double kChiSquareReach = 2.0;
+// Once the pseudo χ² has not halved for this many M, the noise floor is reached: more elements
+// only follow the noise, and are never chosen.
+constexpr int kPlateauLength = 12;
 // One point's residual this many times the rest's standard deviation is no noise.
 constexpr double kOutlierFactor = 6.0;
 // Fewer points than this cannot tell noise from a defect.
@@ -89,6 +92,8 @@ Evaluation Evaluate(KkModel& model, KkFitKind kind, double logFExt) {
   std::vector<Row> rows;
   double smallestNorm = INFINITY;
   int overfittedInARow = 0;
+  double floorChiSquare = INFINITY;  // the lowest pseudo χ² that halved the one before it
+  int floorSince = 0;
   for (int m = std::min(2, most); m <= most; ++m) {
     Row row;
     row.fit = model.Fit(kind, m, logFExt);
@@ -110,7 +115,13 @@ Evaluation Evaluate(KkModel& model, KkFitKind kind, double logFExt) {
       continue;
     }
     overfittedInARow = 0;
+    if (row.fit.pseudoChiSquare < 0.5 * floorChiSquare) {
+      floorChiSquare = row.fit.pseudoChiSquare;
+      floorSince = m;
+    }
     rows.push_back(std::move(row));
+    if (m - floorSince >= kPlateauLength)
+      break;
   }
   if (rows.empty())
     return evaluation;
