@@ -14,7 +14,8 @@
 // - each representation (impedance and admittance) is fitted with every number of RC elements M
 //   from 2 up, by the real fit by default, for log F_ext from −1 to 1;
 // - for each, M has limits: above, where the fitted values have grown to a hundred times their
-//   smallest sum two M in a row (overfitting); below, the first M whose pseudo χ²
+//   smallest sum two M in a row (overfitting), or where the pseudo χ² has not halved for twelve
+//   M (the noise floor); below, the first M whose pseudo χ²
 //   comes within a factor of two of the lowest. Between them the M is chosen that ranks best in
 //   the sum of four ranks: the curvature of the fitted distribution, the norm of the fitted
 //   values, µ, and M itself (the fewer the better);
