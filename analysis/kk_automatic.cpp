@@ -34,19 +34,6 @@ struct Row {
   double curvature = 0.0;
 };
 
-std::optional<double> Mu(const std::vector<double>& rc, double negligible) {
-  double positive = 0.0, negative = 0.0;
-  for (const double r : rc) {
-    if (r > negligible)
-      positive += r;
-    else if (r < -negligible)
-      negative -= r;
-  }
-  if (positive == 0.0)
-    return std::nullopt;
-  return 1.0 - negative / positive;
-}
-
 // How much the fitted distribution of RC values bends from one time constant to the next,
 // relative to its size: an overfitted one oscillates.
 double Curvature(const std::vector<double>& rc) {
@@ -100,7 +87,7 @@ Evaluation Evaluate(KkModel& model, KkFitKind kind, double logFExt) {
     if (!row.fit.finite)
       break;
     const double negligible = kNegligible * row.fit.scale;
-    row.mu = Mu(row.fit.rc, negligible);
+    row.mu = MuOf(row.fit.rc, negligible);
     for (const double r : row.fit.rc)
       row.norm += std::abs(r);
     row.curvature = Curvature(row.fit.rc);
@@ -299,7 +286,7 @@ KkAutomaticResult CheckKramersKronigAutomatic(std::span<const SpectrumPoint> poi
   result.representation = choice.representation;
   result.logFExt = fit.logFExt;
   result.m = fit.m;
-  result.mu = Mu(fit.rc, kNegligible * fit.scale);
+  result.mu = MuOf(fit.rc, kNegligible * fit.scale);
   result.pseudoChiSquare = fit.pseudoChiSquare;
   result.candidates = std::move(choice.evaluation.candidates);
   result.limitPercent = options.limitPercent;

@@ -137,6 +137,10 @@ class RcFit {
 
   // Coefficient k of the last fit, scaled as its column: R0 is 0, Rk is k, L is M + 1.
   double Coefficient(int k) const { return coefficients_[k]; }
+  // R1..RM of the last fit.
+  std::span<const double> RcValues(int m) const {
+    return {coefficients_.data() + 1, static_cast<std::size_t>(m)};
+  }
   // A resistance in the scale of the coefficients.
   double ScaledResistance(double ohms) const { return std::ldexp(ohms, -resistanceExponent_); }
 
@@ -169,12 +173,12 @@ class RcFit {
   Eigen::VectorXd taus_;
 };
 
-// µ of the current fit; none when no RC resistance is positive.
-std::optional<double> Mu(const RcFit& fit, int m, double negligible) {
+}  // namespace
+
+std::optional<double> MuOf(std::span<const double> rc, double negligible) {
   double positive = 0.0;
   double negative = 0.0;
-  for (int k = 1; k <= m; ++k) {
-    const double r = fit.Coefficient(k);
+  for (const double r : rc) {
     if (r > negligible)
       positive += r;
     else if (r < -negligible)
@@ -184,8 +188,6 @@ std::optional<double> Mu(const RcFit& fit, int m, double negligible) {
     return std::nullopt;
   return 1.0 - negative / positive;
 }
-
-}  // namespace
 
 KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points, double limitPercent) {
   CheckTestablePoints(points);
@@ -199,7 +201,7 @@ KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points, do
   for (int m = 1; m <= fit.MaxElements(); ++m) {
     fit.Fit(m);
     result.m = m;
-    result.mu = Mu(fit, m, negligible);
+    result.mu = MuOf(fit.RcValues(m), negligible);
     if (!result.mu || *result.mu <= kKramersKronigMuCutoff)
       break;
   }

@@ -44,6 +44,10 @@ class KramersKronigError : public OdecetError {
 // frequency that is not above zero, a value that is not finite, Z = 0, or one frequency for all.
 void CheckTestablePoints(std::span<const SpectrumPoint> points, std::size_t minimum = 2);
 
+// µ = 1 − Σ|Rk < 0| / Σ(Rk > 0) of fitted RC values, those within ±`negligible` left out as
+// rounding; none when no value is positive.
+std::optional<double> MuOf(std::span<const double> rc, double negligible);
+
 // Throws the KramersKronigError of a fit that gave a number that is not finite.
 [[noreturn]] void ThrowUnverifiable();
 

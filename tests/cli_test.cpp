@@ -755,6 +755,19 @@ struct KkCase {
   std::string err;  // a part of the messages; empty: no message
 };
 
+void ExpectKkCases(const TempDir& dir, const std::vector<KkCase>& cases) {
+  for (const KkCase& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const Outcome outcome = RunCli(dir, c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
+    if (c.err.empty())
+      EXPECT_EQ(outcome.err, "");
+    else
+      EXPECT_THAT(outcome.err, HasSubstr(c.err));
+  }
+}
+
 // The sample as it was with a semi-infinite Warburg element, with the figures the reference
 // implementation gives for it.
 const std::string kSuspectLine =
@@ -808,16 +821,7 @@ TEST(CliKramersKronig, LinKKPrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
       {{"--kk-limit=2", "old.txt", "new.txt"}, 64, "", "„--kk-limit“"},
       {{"--kk", "--kk-method=linkk", "--kk-limit=0", "old.txt"}, 64, "", "kladné číslo"},
   };
-  for (const KkCase& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.arguments));
-    const Outcome outcome = RunCli(dir, c.arguments);
-    EXPECT_EQ(outcome.status, c.status) << outcome.err;
-    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
-    if (c.err.empty())
-      EXPECT_EQ(outcome.err, "");
-    else
-      EXPECT_THAT(outcome.err, HasSubstr(c.err));
-  }
+  ExpectKkCases(dir, cases);
 }
 
 // The automatic test: the linKK fields, then the representation, log F_ext and the noise, then
@@ -849,16 +853,7 @@ TEST(CliKramersKronig, TheAutomaticTestAddsItsFieldsAndSaysWhy) {
       {{"--kk", "--kk-method=auto", "--kk-method=auto", "few.txt"}, 64, "", "dvakrát"},
       {{"--kk-method=linkk", "few.txt", "few.txt"}, 64, "", "„--kk-method“"},
   };
-  for (const KkCase& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.arguments));
-    const Outcome outcome = RunCli(dir, c.arguments);
-    EXPECT_EQ(outcome.status, c.status) << outcome.err;
-    EXPECT_THAT(outcome.out, ::testing::MatchesRegex(c.out));
-    if (c.err.empty())
-      EXPECT_EQ(outcome.err, "");
-    else
-      EXPECT_THAT(outcome.err, HasSubstr(c.err));
-  }
+  ExpectKkCases(dir, cases);
 }
 
 // -f csv --uncertainty: two more columns, the note on standard error, and every way it can go
