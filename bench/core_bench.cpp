@@ -3,12 +3,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
