@@ -29,7 +29,7 @@ bool IsNamesLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<SpectrumPoint> ReadChInstrumentsText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadChInstrumentsText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view names;
   bool found = false;

@@ -75,28 +75,9 @@ std::string_view FieldOf(std::string_view line, std::size_t index) {
   return {};
 }
 
-}  // namespace
-
-std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view fileName) {
-  const std::string file = FilePlace(fileName);
-  std::size_t tables = 0;
-  std::size_t tableLine = 0;
-  {
-    LineCursor lines(text);
-    std::string_view line;
-    while (lines.Next(line)) {
-      if (StartsZCurve(line) && tables++ == 0)
-        tableLine = lines.number();
-    }
-  }
-  if (tables == 0)
-    throw StepFileError(file + " (Gamry DTA) neobsahuje tabulku impedance „ZCURVE“.");
-  if (tables > 1) {
-    throw StepFileError(file +
-                        " obsahuje více tabulek impedance „ZCURVE“, tedy více měření (počet: " +
-                        std::to_string(tables) + "). Program čte jen jedno spektrum.");
-  }
-
+// Reads the ZCURVE table whose tag stands on `tableLine` into `rows`, as a sweep of its own.
+void ReadZCurve(std::string_view text, std::string_view fileName, std::size_t tableLine,
+                std::optional<TableRows>& rows) {
   LineCursor lines(text);
   std::string_view line;
   while (lines.number() < tableLine)
@@ -124,9 +105,21 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
       CheckOhmUnit(fileName, namesLine + 1, name, unit);
   }
 
-  TableRows rows(
-      fileName, columns, FieldSeparator::kBlanks,
-      {.headFields = CountFields(names, FieldSeparator::kBlanks), .headLine = namesLine});
+  // Every table has its own names line; the tables of one file have the same columns, and the
+  // points go on in the first table's rows.
+  if (!rows) {
+    rows.emplace(fileName, columns, FieldSeparator::kBlanks,
+                 TableRows::Rules{.splitSweeps = false,
+                                  .headFields = CountFields(names, FieldSeparator::kBlanks),
+                                  .headLine = namesLine});
+  } else if (rows->columns().f.index != columns.f.index ||
+             rows->columns().re.index != columns.re.index ||
+             rows->columns().im.index != columns.im.index) {
+    ThrowAtLine(fileName, namesLine,
+                "tabulka „ZCURVE“ má jiné sloupce než první tabulka souboru; soubor je "
+                "poškozený nebo ručně upravený.");
+  }
+  rows->BreakSweep();
   while (lines.Next(line) && !IsBlank(line) && !IsTagLine(line)) {
     if (!IsRow(line)) {
       ThrowAtLine(fileName, lines.number(),
@@ -135,7 +128,30 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
                       "„EXPERIMENTABORTED“ nebo konec souboru); soubor je poškozený nebo ručně "
                       "upravený.");
     }
-    rows.Add(line, lines.number());
+    rows->Add(line, lines.number());
   }
-  return rows.Finish();
+}
+
+}  // namespace
+
+SpectrumSweeps ReadGamryText(std::string_view text, std::string_view fileName) {
+  std::vector<std::size_t> tables;
+  {
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+      if (StartsZCurve(line))
+        tables.push_back(lines.number());
+    }
+  }
+  if (tables.empty()) {
+    throw StepFileError(FilePlace(fileName) +
+                        " (Gamry DTA) neobsahuje tabulku impedance „ZCURVE“.");
+  }
+  std::optional<TableRows> rows;
+  for (const std::size_t tableLine : tables)
+    ReadZCurve(text, fileName, tableLine, rows);
+  SpectrumSweeps sweeps = rows->Finish();
+  sweeps.splitBy = "tabulky „ZCURVE“";
+  return sweeps;
 }

@@ -65,7 +65,7 @@ bool IsHeadedTableHead(std::string_view line) {
                      [](const auto& column) { return column.has_value(); });
 }
 
-std::vector<SpectrumPoint> ReadHeadedTableText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadHeadedTableText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view names;
   lines.Next(names);

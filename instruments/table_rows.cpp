@@ -141,32 +141,51 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
   }
   if (fields < rules_.headFields)
     refuseCount();
-  if (rows_ == 0) {
-    firstFrequency_ = point.f;
-    sweeps_ = 1;
-  } else if (point.f == firstFrequency_) {
-    if (++sweeps_ == 2)
-      secondSweepLine_ = lineNumber;
+  if (key_) {
+    const double key = Number(line, lineNumber, *key_);
+    if (rows_ != 0 && key != lastKey_)
+      breakPending_ = true;
+    lastKey_ = key;
   }
   ++rows_;
-  if (points_.size() < static_cast<std::size_t>(MaxPoints))
-    points_.push_back(point);
+  if (rules_.skipZeroHertz && point.f == 0.0) {
+    ++zeroHertzRows_;
+    return point;
+  }
+  const bool restarts = rules_.splitSweeps && !sweeps_.empty() && point.f == firstFrequency_;
+  if (sweeps_.empty() || breakPending_ || restarts) {
+    sweeps_.emplace_back();
+    sweepRows_.push_back(0);
+    sweepLines_.push_back(lineNumber);
+    firstFrequency_ = point.f;
+    breakPending_ = false;
+  }
+  if (sweeps_.back().size() < static_cast<std::size_t>(MaxPoints))
+    sweeps_.back().push_back(point);
+  ++sweepRows_.back();
   return point;
 }
 
-std::vector<SpectrumPoint> TableRows::Finish() {
-  if (rows_ == 0 && !rules_.allowEmpty)
-    throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
-  if (rules_.oneSweep && sweeps_ > 1) {
-    throw StepFileError(LinePlace(fileName_, secondSweepLine_) +
-                        ": kmitočet se vrací na první hodnotu, soubor tedy obsahuje více měření "
-                        "(počet: " +
-                        std::to_string(sweeps_) +
-                        "). Program čte jen jedno spektrum; uložte každé měření zvlášť.");
+SpectrumSweeps TableRows::Finish() {
+  if (sweeps_.empty()) {
+    if (rows_ == 0 && !rules_.allowEmpty)
+      throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
+    if (rows_ != 0) {
+      throw StepFileError(FilePlace(fileName_) + " má jen řádky s kmitočtem 0 Hz (počet: " +
+                          std::to_string(rows_) + "), žádný bod spektra.");
+    }
+    sweeps_.emplace_back();
   }
-  if (rows_ > static_cast<std::size_t>(MaxPoints)) {
-    throw StepFileError(FilePlace(fileName_) + ": počet bodů je " + std::to_string(rows_) +
+  for (std::size_t i = 0; i < sweeps_.size(); ++i) {
+    if (sweepRows_.empty() || sweepRows_[i] <= static_cast<std::size_t>(MaxPoints))
+      continue;
+    const std::string where = sweeps_.size() == 1 ? FilePlace(fileName_)
+                                                  : LinePlace(fileName_, sweepLines_[i]) +
+                                                        " (měření " + std::to_string(i + 1) + ")";
+    throw StepFileError(where + ": počet bodů je " + std::to_string(sweepRows_[i]) +
                         ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
   }
-  return std::move(points_);
+  std::string splitBy = key_ ? "sloupec „" + QuoteForMessage(key_->name) + "“"
+                             : std::string("kmitočet se vrací na první hodnotu");
+  return {std::move(sweeps_), zeroHertzRows_, std::move(splitBy), std::move(sweepLines_)};
 }

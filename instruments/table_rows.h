@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "instruments/readers.h"
 #include "instruments/table_text.h"
 #include "spectrum/spectrum_point.h"
 
@@ -46,8 +48,11 @@ void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view 
 class TableRows {
  public:
   struct Rules {
-    bool oneSweep = true;     // refuse a table whose first frequency comes again
+    bool splitSweeps = true;  // the first frequency met again starts a new sweep
     bool allowEmpty = false;  // a table without rows is a spectrum of no point
+    // Rows at 0 Hz are an instrument's wait or DC rows, not points of the spectrum: they are
+    // left out and counted. A report keeps its points as they are.
+    bool skipZeroHertz = true;
     // The fields of the names line (CountFields) and its number. A row with another count is
     // refused: its numbers would come from other columns than their names say (a decimal comma
     // in a comma-separated table). 0: rows are not counted.
@@ -64,17 +69,26 @@ class TableRows {
   TableRows(const TableRows&) = delete;
   TableRows& operator=(const TableRows&) = delete;
 
-  // Reads one row: f, re and im, im with its own sign. Keeps at most MaxPoints points but
-  // reads every row, so that the messages can say how many the table holds.
+  // Reads one row: f, re and im, im with its own sign. Keeps at most MaxPoints points of a
+  // sweep but reads every row, so that the messages can say how many the sweep holds.
   SpectrumPoint Add(std::string_view line, std::size_t lineNumber);
+  // The next row starts a new sweep (a new table).
+  void BreakSweep() { breakPending_ = true; }
+  // A new value in this column starts a new sweep (EC-Lab's cycle number); the frequency
+  // starting again then does not.
+  void SplitBy(TableColumn column) {
+    key_ = std::move(column);
+    rules_.splitSweeps = false;
+  }
   // Another number of a row, such as a cycle number.
   double Number(std::string_view line, std::size_t lineNumber, const TableColumn& column);
 
   std::size_t rows() const { return rows_; }
+  const SpectrumColumns& columns() const { return columns_; }
 
-  // The points, once the whole table is read: at least one (unless allowed), one sweep, and at
-  // most MaxPoints.
-  std::vector<SpectrumPoint> Finish();
+  // The sweeps, once the whole table is read: at least one point (unless allowed), and at most
+  // MaxPoints in each sweep.
+  SpectrumSweeps Finish();
 
  private:
   double Parse(std::string_view text, std::size_t lineNumber, const TableColumn& column);
@@ -89,10 +103,14 @@ class TableRows {
   Rules rules_;
   char decimal_ = 0;  // 0 until the file shows it
   std::size_t rows_ = 0;
-  std::size_t sweeps_ = 0;
-  std::size_t secondSweepLine_ = 0;
+  std::size_t zeroHertzRows_ = 0;
+  bool breakPending_ = false;
+  std::optional<TableColumn> key_;
+  double lastKey_ = 0.0;
   double firstFrequency_ = 0.0;
-  std::vector<SpectrumPoint> points_;
+  std::vector<std::vector<SpectrumPoint>> sweeps_;
+  std::vector<std::size_t> sweepRows_;   // the rows of each sweep, also beyond MaxPoints
+  std::vector<std::size_t> sweepLines_;  // the line each sweep starts at
 };
 
 // Calls `row(line, number)` for each row of a table that runs from here to the first blank line

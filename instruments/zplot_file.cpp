@@ -32,7 +32,7 @@ bool IsNamesLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadZPlotText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
   std::optional<std::size_t> declared;

@@ -141,13 +141,15 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
        {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 4, jmen "
         "sloupců v záhlaví na řádku 9: 10)."}},
       {Replace(kGamry, "10.5", "10.5.1"), {"řádek 11, sloupec „Zreal“: „10.5.1“ není platné"}},
-      {kGamry + "ZCURVE\tTABLE\r\n", {"více tabulek impedance „ZCURVE“", "počet: 2"}},
+      {kGamry + kGamry.substr(kGamry.find("ZCURVE")),
+       {"„m.dat“ obsahuje více měření (počet: 2; tabulky „ZCURVE“; druhé začíná na řádku 18)"}},
+      {kGamry + "ZCURVE\tTABLE\r\n", {"řádek 15: soubor končí hned za začátkem tabulky"}},
       {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
       {Replace(kBioLogic, "-Im(Z)/Ohm", "-Im(Zwe)/Ohm"), {"řádek 4: chybí sloupec „-Im(Z)/Ohm“."}},
       {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5"),
        {"řádek 6, sloupec „Re(Z)/Ohm“: řádek končí"}},
       {Replace(kBioLogic, "\t11\t1\t", "\t11\t2\t"),
-       {"řádek 6: začíná další cyklus (sloupec „cycle number“)", "počet: 2"}},
+       {"obsahuje více měření (počet: 2; sloupec „cycle number“; druhé začíná na řádku 6)"}},
       {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/mOhm"),
        {"sloupec „Re(Z)/mOhm“: jednotka „mOhm“ není Ohm"}},
       {Replace(kBioLogic, "lines : 4", "lines : 40"), {"končí před řádkem 40"}},
@@ -158,7 +160,8 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
       {Replace(kChi, "1.05e+1", "1,05e+1"),
        {"řádek 7, sloupec „Z'/ohm“: „1,05e+1“ není platné číslo. Očekávaný desetinný oddělovač je "
         "„.“."}},
-      {Replace(kChi, "1e+2", "1e+3"), {"řádek 8: kmitočet se vrací na první hodnotu", "počet: 2"}},
+      {Replace(kChi, "1e+2", "1e+3"),
+       {"(počet: 2; kmitočet se vrací na první hodnotu; druhé začíná na řádku 8)"}},
       {Replace(kNova, "Z' (\u03A9)", "Z' (k\u03A9)"),
        {"řádek 1, sloupec „Z' (kΩ)“: jednotka „kΩ“ není Ohm"}},
       {Replace(kNova, "(Hz)", "(mHz)"), {"sloupec „Frequency (mHz)“: jednotka „mHz“ není Hz"}},
@@ -166,8 +169,12 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
        {"řádek 3, sloupec „-Z'' (Ω)“: řádek končí"}},
       {"f (Hz);Re (Ohm);-Im (Ohm)\n", {"„m.dat“ neobsahuje žádný bod spektra."}},
       {tooMany, {"„m.dat“: počet bodů je 1001, program zpracuje nejvýše 1000 bodů."}},
-      // Without units a head is not recognised: refused by the step file rules, as always.
-      {"f re im\n1 2 3\n", {"nezačíná počtem bodů: „f“ není celé číslo."}},
+      // Without units a head is not recognised, and nothing else takes the file.
+      {"f re im\n1 2 3\n",
+       {"„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor přístroje, který program "
+        "zná. Program čte soubory kroků a tyto soubory: Gamry (.DTA), BioLogic EC-Lab (.mpt),"}},
+      // What starts as a number is a damaged step file, which the step file rules describe.
+      {"12abc 1 2 3\n", {"nezačíná počtem bodů"}},
   };
   for (const auto& [text, says] : cases) {
     const std::string error = ErrorOf(text);
