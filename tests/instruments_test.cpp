@@ -23,8 +23,9 @@ namespace {
 using ::testing::HasSubstr;
 
 LoadedSpectrum Read(std::string_view text, char separator = '.',
-                    SpectrumSources sources = SpectrumSources::kMeasurements) {
-  return ReadSpectrumText(text, separator, "m.dat", sources);
+                    SpectrumSources sources = SpectrumSources::kMeasurements,
+                    int sweep = kNoSweepChosen) {
+  return ReadSpectrumText(text, separator, "m.dat", sources, sweep);
 }
 
 std::string ErrorOf(std::string_view text,
@@ -183,6 +184,76 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   }
   const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
   EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+// Every point of kPoints twice over: two sweeps, each of the two points.
+TEST(InstrumentFiles, SweepsAreToldApartAndOneIsChosen) {
+  const std::string gamry = kGamry.substr(0, kGamry.find("EXPERIMENTABORTED"));
+  const std::string table = gamry.substr(gamry.find("ZCURVE"));
+  const std::vector<SpectrumPoint> other = {{1000, 20.5, -2.25}, {100, 21, -4.5}};
+  const struct {
+    std::string text;
+    std::string splitBy;
+  } cases[] = {
+      // Gamry: a second ZCURVE table.
+      {gamry + "\r\n" + Replace(Replace(table, "10.5", "20.5"), "\t11\t", "\t21\t"),
+       "tabulky „ZCURVE“"},
+      // EC-Lab: the cycle number changes; the frequency need not start again.
+      {kBioLogic + "1.0000000E+003\t9\t9\t2.25\t20.5\t2\t\r\n1.0E+002\t9\t9\t4.5\t21\t2\t\r\n",
+       "sloupec „cycle number“"},
+      // A table without cycles: the first frequency met again.
+      {kNova + "3;1E+03;20,5;2,25;10,7;12;1\n4;100;21;4,5;11,9;22;2\n",
+       "kmitočet se vrací na první hodnotu"},
+  };
+  for (const auto& [text, splitBy] : cases) {
+    TextSource source(text);
+    const LoadedSweeps sweeps = ReadSpectrumSweeps(source, '.', "m.dat");
+    ASSERT_EQ(sweeps.sweeps.size(), 2u) << text;
+    EXPECT_EQ(sweeps.splitBy, splitBy);
+    EXPECT_EQ(sweeps.sweeps[0].points, kPoints) << text;
+    EXPECT_EQ(sweeps.sweeps[1].points, other) << text;
+    for (const int choice : {1, -2})
+      EXPECT_EQ(Read(text, '.', SpectrumSources::kMeasurements, choice).file.points, kPoints);
+    for (const int choice : {2, -1}) {
+      const LoadedSpectrum last = Read(text, '.', SpectrumSources::kMeasurements, choice);
+      EXPECT_EQ(last.file.points, other);
+      EXPECT_EQ(last.file.count, 2);
+      EXPECT_EQ(last.sweep, 2u);
+      EXPECT_EQ(last.sweeps, 2u);
+    }
+    EXPECT_THAT(ErrorOf(text), HasSubstr("„m.dat“ obsahuje více měření (počet: 2; " + splitBy));
+  }
+}
+
+// An instrument's wait or DC rows at 0 Hz are no points and start no sweep; a report keeps
+// what it holds.
+TEST(InstrumentFiles, RowsAtZeroHertzAreLeftOutAndCounted) {
+  const struct {
+    std::string text;
+    std::size_t zeroRows;
+  } cases[] = {
+      {Replace(kBioLogic, "1.0000000E+003\t9", "0\t0\t0\t0\t0\t1\t\r\n1.0000000E+003\t9"), 1},
+      {kBioLogic + "0.0000000E+000\t9\t9\t0\t0\t1\t\r\n", 1},
+      // Parstat writes a DC row at 0 Hz before each sweep.
+      {"Frequency (Hz),Z' (Ohm),Z'' (Ohm)\n0,11,0\n1000,10.5,-2.25\n0,11,0\n100,11,-4.5\n", 2},
+  };
+  for (const auto& [text, zeroRows] : cases) {
+    const LoadedSpectrum loaded = Read(text);
+    EXPECT_EQ(loaded.zeroHertzRows, zeroRows) << text;
+    EXPECT_EQ(loaded.sweeps, 1u) << text;
+    EXPECT_EQ(loaded.file.points, kPoints) << text;
+  }
+  // ZView's Data Points counts the row at 0 Hz too.
+  const std::string zplot = Replace(
+      Replace(kZPlot, "Points:                2", "Points:                3"), "  1.00000E+03,",
+      "  0.00000E+00,  1.0E+01,  0.0E+00,  0.0E+00,  1.1E+01,  0.0E+00,  0, 0, 2\r\n"
+      "  1.00000E+03,");
+  EXPECT_EQ(Read(zplot).zeroHertzRows, 1u);
+  EXPECT_EQ(Read(zplot).file.points, kPoints);
+  EXPECT_THAT(ErrorOf("f (Hz);Re (Ohm);-Im (Ohm)\n0;1;2\n0;1;2\n"),
+              HasSubstr("„m.dat“ má jen řádky s kmitočtem 0 Hz (počet: 2), žádný bod spektra."));
+  const std::string report = kReportHead + ReportRow("0", "10,5", "2,25");
+  EXPECT_EQ(Read(report, '.', SpectrumSources::kAlsoReports).file.count, 1);
 }
 
 // A row with more or fewer fields than its head names would take its numbers from other
