@@ -57,15 +57,15 @@ SpectrumSweeps ReadBioLogicText(std::string_view text, std::string_view fileName
     const ColumnName parts = SplitColumnName(name);
     TableColumn column{i, std::string(name), parts.minus};
     if (!found[0] && !parts.minus && parts.base == "freq") {
-      CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
       columns.f = std::move(column);
       found[0] = true;
     } else if (!found[1] && !parts.minus && parts.base == "Re(Z)") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
       columns.re = std::move(column);
       found[1] = true;
     } else if (!found[2] && parts.base == "Im(Z)") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
       columns.im = std::move(column);
       found[2] = true;
     } else if (!cycle && name == "cycle number") {

@@ -51,17 +51,17 @@ SpectrumSweeps ReadChInstrumentsText(std::string_view text, std::string_view fil
   std::string_view name;
   for (std::size_t i = 0; fields.Next(name); ++i) {
     const ColumnName parts = SplitColumnName(name);
-    const TableColumn column{i, std::string(name), parts.minus};
+    TableColumn column{i, std::string(name), parts.minus};
     if (!have[0] && !parts.minus && EqualsIgnoringCase(parts.base, "Freq")) {
-      CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
       columns.f = column;
       have[0] = true;
     } else if (!have[1] && !parts.minus && parts.base == "Z'") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
       columns.re = column;
       have[1] = true;
     } else if (!have[2] && (parts.base == "Z\"" || parts.base == "Z''")) {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
+      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
       columns.im = column;
       have[2] = true;
     }

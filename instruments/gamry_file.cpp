@@ -100,9 +100,9 @@ void ReadZCurve(std::string_view text, std::string_view fileName, std::size_t ta
     if (unit.empty())
       continue;  // no unit written: the format's own, Hz and ohm
     if (column == &columns.f)
-      CheckFrequencyUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckFrequencyUnit(fileName, namesLine + 1, name, unit);
     else
-      CheckOhmUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckOhmUnit(fileName, namesLine + 1, name, unit);
   }
 
   // Every table has its own names line; the tables of one file have the same columns, and the

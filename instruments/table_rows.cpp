@@ -1,6 +1,8 @@
 #include "instruments/table_rows.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 #include "spectrum/decimal_text.h"
@@ -45,24 +47,28 @@ void ThrowMissingColumn(std::string_view fileName, std::size_t line, const std::
   ThrowAtLine(fileName, line, "chybí sloupec " + wanted + ".");
 }
 
-void CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                        std::string_view unit) {
-  if (!IsHertz(unit)) {
+double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                          std::string_view unit) {
+  const std::optional<double> factor = HertzFactor(unit);
+  if (!factor) {
     ThrowAtColumn(fileName, line, column,
                   "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Hz; program čte kmitočet jen v Hz, aby jej nečetl ve špatném "
-                      "měřítku.");
+                      "“ není Hz, kHz, MHz ani mHz; program jiné jednotky kmitočtu nečte, aby "
+                      "jej nečetl ve špatném měřítku.");
   }
+  return *factor;
 }
 
-void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                  std::string_view unit) {
-  if (!IsOhm(unit)) {
+double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                    std::string_view unit) {
+  const std::optional<double> factor = OhmFactor(unit);
+  if (!factor) {
     ThrowAtColumn(fileName, line, column,
                   "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Ohm; program čte impedanci jen v Ohm (Ω), aby ji nečetl ve "
-                      "špatném měřítku.");
+                      "“ není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ; program jiné jednotky impedance "
+                      "nečte, aby ji nečetl ve špatném měřítku.");
   }
+  return *factor;
 }
 
 TableRows::TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator,
@@ -89,6 +95,7 @@ double TableRows::Parse(std::string_view text, std::size_t lineNumber, const Tab
       ThrowAtColumn(fileName_, lineNumber, column.name, error.what());
     }
   }
+  value *= column.scale;
   return column.minus ? -value : value;
 }
 
@@ -141,6 +148,12 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
   }
   if (fields < rules_.headFields)
     refuseCount();
+  if (rules_.polar) {
+    const double modulus = point.re;
+    const double phase = point.im * (std::numbers::pi / 180.0);
+    point.re = modulus * std::cos(phase);
+    point.im = modulus * std::sin(phase);
+  }
   if (key_) {
     const double key = Number(line, lineNumber, *key_);
     if (rows_ != 0 && key != lastKey_)

@@ -21,6 +21,7 @@ struct TableColumn {
   std::size_t index = 0;
   std::string name;    // as the file writes it, for messages
   bool minus = false;  // holds minus the quantity, negated on reading
+  double scale = 1.0;  // turns its unit into Hz or Ohm (kΩ: 1000)
 };
 
 struct SpectrumColumns {
@@ -37,12 +38,13 @@ std::string LinePlace(std::string_view fileName, std::size_t line);
 [[noreturn]] void ThrowMissingColumn(std::string_view fileName, std::size_t line,
                                      const std::string& wanted);
 
-// Refuses a unit other than Hz (for the frequency) or Ohm (for the parts of the impedance),
-// naming the column: a value read at a silently wrong scale would be worse than none.
-void CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                        std::string_view unit);
-void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                  std::string_view unit);
+// The factor of a frequency's unit (Hz, kHz, MHz, mHz) or an impedance's (Ohm, kΩ, MΩ, mΩ,
+// GΩ). Any other unit is refused, naming the column: a value read at a silently wrong scale
+// would be worse than none.
+double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                          std::string_view unit);
+double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                    std::string_view unit);
 
 // Reads the rows of one table.
 class TableRows {
@@ -53,6 +55,9 @@ class TableRows {
     // Rows at 0 Hz are an instrument's wait or DC rows, not points of the spectrum: they are
     // left out and counted. A report keeps its points as they are.
     bool skipZeroHertz = true;
+    // The second column holds |Z| and the third the phase in degrees (minus the phase when its
+    // name starts with '-'), turned into the parts.
+    bool polar = false;
     // The fields of the names line (CountFields) and its number. A row with another count is
     // refused: its numbers would come from other columns than their names say (a decimal comma
     // in a comma-separated table). 0: rows are not counted.

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -145,14 +147,15 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
       {kGamry + kGamry.substr(kGamry.find("ZCURVE")),
        {"„m.dat“ obsahuje více měření (počet: 2; tabulky „ZCURVE“; druhé začíná na řádku 18)"}},
       {kGamry + "ZCURVE\tTABLE\r\n", {"řádek 15: soubor končí hned za začátkem tabulky"}},
-      {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
+      {Replace(kGamry, "\tHz\t", "\trad/s\t"),
+       {"řádek 10, sloupec „Freq“: jednotka „rad/s“ není Hz, kHz, MHz ani mHz"}},
       {Replace(kBioLogic, "-Im(Z)/Ohm", "-Im(Zwe)/Ohm"), {"řádek 4: chybí sloupec „-Im(Z)/Ohm“."}},
       {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5"),
        {"řádek 6, sloupec „Re(Z)/Ohm“: řádek končí"}},
       {Replace(kBioLogic, "\t11\t1\t", "\t11\t2\t"),
        {"obsahuje více měření (počet: 2; sloupec „cycle number“; druhé začíná na řádku 6)"}},
-      {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/mOhm"),
-       {"sloupec „Re(Z)/mOhm“: jednotka „mOhm“ není Ohm"}},
+      {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/uOhm"),
+       {"sloupec „Re(Z)/uOhm“: jednotka „uOhm“ není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ"}},
       {Replace(kBioLogic, "lines : 4", "lines : 40"), {"končí před řádkem 40"}},
       {Replace(kZPlot, "Z''(b)", "Z''(c)"), {"řádek 4: chybí sloupec „Z''(b)“."}},
       {Replace(kZPlot, "Points:                2", "Points: 3"),
@@ -163,9 +166,11 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
         "„.“."}},
       {Replace(kChi, "1e+2", "1e+3"),
        {"(počet: 2; kmitočet se vrací na první hodnotu; druhé začíná na řádku 8)"}},
-      {Replace(kNova, "Z' (\u03A9)", "Z' (k\u03A9)"),
-       {"řádek 1, sloupec „Z' (kΩ)“: jednotka „kΩ“ není Ohm"}},
-      {Replace(kNova, "(Hz)", "(mHz)"), {"sloupec „Frequency (mHz)“: jednotka „mHz“ není Hz"}},
+      {Replace(kNova, "Z' (\u03A9)", "Z' (\u03A9 cm2)"),
+       {"řádek 1, sloupec „Z' (Ω cm2)“: jednotka „Ω cm2“ není Ohm (Ω)"}},
+      {Replace(kNova, "(Hz)", "(THz)"), {"sloupec „Frequency (THz)“: jednotka „THz“ není Hz"}},
+      {"f (Hz);|Z| (Ohm);Phase (rad)\n1;2;3\n",
+       {"sloupec „Phase (rad)“: jednotka „rad“ není stupeň (°, deg)"}},
       {Replace(kNova, "2;100;11;4,5;11,9;22;2", "2;100;11"),
        {"řádek 3, sloupec „-Z'' (Ω)“: řádek končí"}},
       {"f (Hz);Re (Ohm);-Im (Ohm)\n", {"„m.dat“ neobsahuje žádný bod spektra."}},
@@ -184,6 +189,50 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   }
   const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
   EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+// Scaled units hold Ω and Hz once read; |Z| with the phase gives the parts.
+TEST(InstrumentFiles, ScaledUnitsAndThePhaseAreConverted) {
+  const struct {
+    std::string text;
+    SpectrumPoint point;
+  } cases[] = {
+      {"f (kHz);Re (kOhm);Im (kOhm)\n1;0,0105;-0,00225\n", {1000, 10.5, -2.25}},
+      {"f (MHz);Re (M\u03A9);Im (mOhm)\n2;3;-4\n", {2e6, 3e6, -4e-3}},
+      {"f (mHz);Re (G\u03A9);Im (GOhm)\n5;1;-1\n", {5e-3, 1e9, -1e9}},
+      {"EC-Lab ASCII FILE\nNb header lines : 3\nfreq/kHz\tRe(Z)/kOhm\t-Im(Z)/Ohm\n1\t2\t3\n",
+       {1000, 2000, -3}},
+      {Replace(Replace(kGamry, "\tHz\tohm\tohm\t", "\tkHz\tkohm\tohm\t"), "\t1000\t10.5\t",
+               "\t1\t0.0105\t"),
+       {1000, 10.5, -2.25}},
+  };
+  for (const auto& [text, point] : cases) {
+    const SpectrumPoint read = Read(text).file.points.at(0);
+    EXPECT_DOUBLE_EQ(read.f, point.f) << text;
+    EXPECT_DOUBLE_EQ(read.re, point.re) << text;
+    EXPECT_DOUBLE_EQ(read.im, point.im) << text;
+  }
+  const struct {
+    std::string head;
+    double phase;  // as written
+    double im;     // its sign
+  } polar[] = {
+      {"Frequency (Hz);|Z| (\u03A9);Phase (\u00B0)", -30, -1},
+      {"Frequency (Hz);|Z| (\u03A9);-Phase (\u00B0)", 30, -1},
+      {"freq/Hz\tZ/kOhm\tphase/deg", 30, 1},
+  };
+  for (const auto& [head, phase, im] : polar) {
+    const bool tab = head.find('\t') != std::string::npos;
+    const std::string sep = tab ? "\t" : ";";
+    const double scale = head.find("kOhm") != std::string::npos ? 1000 : 1;
+    const std::string text = head + "\n100" + sep + "2" + sep + std::to_string(phase) + "\n";
+    const SpectrumPoint read = Read(text).file.points.at(0);
+    EXPECT_DOUBLE_EQ(read.f, 100) << text;
+    EXPECT_NEAR(read.re, 2 * scale * std::cos(std::numbers::pi / 6), 1e-12 * scale) << text;
+    EXPECT_NEAR(read.im, im * 2 * scale * 0.5, 1e-12 * scale) << text;
+  }
+  // The parts win where both are written (NOVA writes Z and -Phase too).
+  EXPECT_EQ(Read(kNova).file.points, kPoints);
 }
 
 // Every point of kPoints twice over: two sweeps, each of the two points.
