@@ -3,26 +3,36 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
+#include "instruments/file_kind.h"
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
-    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
+    "  nebo:  odecet-cli --kk [--kk-limit=MEZ] [--sweep=N] [-d ODDĚLOVAČ] SOUBOR...\n"
     "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
-const char* const kHelp =
+namespace {
+
+// %FORMATS% stands for the list of kinds of file.
+const char* const kHelpTemplate =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
     "\n"
     "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
     "jednoho z nich čte standardní vstup.\n"
     "\n"
     "S volbou --batch zpracuje mnoho dvojic najednou: každý řádek SEZNAMU\n"
-    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP; prázdné řádky\n"
-    "a řádky začínající „#“ se přeskočí. Ostatní volby platí pro všechny úlohy,\n"
-    "zprávy úlohy začínají číslem jejího řádku a selhaná úloha ostatní nezastaví.\n"
+    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP, případně ještě\n"
+    "<TAB>MĚŘENÍ1<TAB>MĚŘENÍ2 (číslo jako u --sweep; prázdné pole platí podle\n"
+    "--sweep); prázdné řádky a řádky začínající „#“ se přeskočí. Ostatní volby\n"
+    "platí pro všechny úlohy, zprávy úlohy začínají číslem jejího řádku a selhaná\n"
+    "úloha ostatní nezastaví.\n"
+    "\n"
+    "Kromě souborů kroků čte soubory přístrojů (druh pozná z obsahu):\n"
+    "%FORMATS%"
     "\n"
     "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
     "                                     kroků a tabulky „report“ (bez volby podle\n"
@@ -34,6 +44,12 @@ const char* const kHelp =
     "  -o, --output=VÝSTUP                zapíše tabulku do souboru VÝSTUP\n"
     "                                     (bez volby nebo s „-“ na standardní výstup)\n"
     "      --batch=SEZNAM                 úlohy ze SEZNAMU místo KROK1 a KROK2\n"
+    "      --sweep=N                      ze souboru s více měřeními (cykly EC-Lab,\n"
+    "                                     více tabulek ZCURVE, kmitočet znovu od\n"
+    "                                     začátku) vezme měření N: 1 první, 2 druhé,\n"
+    "                                     -1 poslední, -2 předposlední; bez volby je\n"
+    "                                     takový soubor odmítnut, s --kk se ověří\n"
+    "                                     každé měření zvlášť\n"
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
@@ -42,7 +58,9 @@ const char* const kHelp =
     "                                     Kronigovou zkouškou a vypíše řádek s poli\n"
     "                                     oddělenými tabulátorem: soubor, M, µ, pseudo χ²,\n"
     "                                     největší |odchylka| Re a Im v %, verdikt\n"
-    "                                     „v pořádku“ nebo „podezřelé“\n"
+    "                                     „v pořádku“ nebo „podezřelé“; soubor s více\n"
+    "                                     měřeními dá řádek za každé, za jménem číslo\n"
+    "                                     měření (SOUBOR#2)\n"
     "      --kk-limit=MEZ                 největší přípustná odchylka v % |Z| (výchozí 1)\n"
     "  -h, --help                         vypíše tuto nápovědu a skončí\n"
     "  -V, --version                      vypíše verzi a skončí\n"
@@ -51,8 +69,6 @@ const char* const kHelp =
     "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití; s --batch\n"
     "nejvyšší z kódů úloh (vadný řádek seznamu je chybné použití). S --kk: 0 všechny\n"
     "soubory v pořádku, 1 některý podezřelý, 2 některý nelze přečíst nebo ověřit.\n";
-
-namespace {
 
 char ParseSeparator(const std::string& text) {
   if (text == "," || text == ".")
@@ -91,12 +107,13 @@ double ParseKkLimit(const std::string& text) {
 }
 
 // Long options without a letter.
-enum : int { kOptionKk = 256, kOptionKkLimit, kOptionBatch };
+enum : int { kOptionKk = 256, kOptionKkLimit, kOptionBatch, kOptionSweep };
 
 const option kLongOptions[] = {
     {"kk", no_argument, nullptr, kOptionKk},
     {"kk-limit", required_argument, nullptr, kOptionKkLimit},
     {"batch", required_argument, nullptr, kOptionBatch},
+    {"sweep", required_argument, nullptr, kOptionSweep},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -137,6 +154,30 @@ void TakeFileName(std::optional<std::string>& name, const char* value, const cha
 }
 
 }  // namespace
+
+std::string HelpText() {
+  std::string formats;
+  for (const SpectrumFormat& format : SpectrumFormats()) {
+    if (format.kind != SpectrumFileKind::kReport)  // --kk reads reports too, as it says
+      formats += "  " + std::string(format.label) + "\n";
+  }
+  std::string help = kHelpTemplate;
+  const std::string placeholder = "%FORMATS%";
+  help.replace(help.find(placeholder), placeholder.size(), formats);
+  return help;
+}
+
+std::optional<int> ParseSweepNumber(std::string_view text) {
+  int value = 0;
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  if (begin != end && *begin == '+')
+    ++begin;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  if (error != std::errc() || stop != end || value == 0)
+    return std::nullopt;
+  return value;
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   // getopt_long permutes its argv, so it gets copies.
@@ -187,6 +228,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.kkLimit)
           throw UsageError("mez odchylky je zadána dvakrát");
         line.kkLimit = ParseKkLimit(optarg);
+        break;
+      case kOptionSweep:
+        if (line.sweep)
+          throw UsageError("měření je zadáno dvakrát");
+        line.sweep = ParseSweepNumber(optarg);
+        if (!line.sweep) {
+          throw UsageError("měření musí být celé číslo různé od 0 (1 první, -1 poslední), ne „" +
+                           QuoteForMessage(optarg) + "“");
+        }
         break;
       case kOptionBatch:
         TakeFileName(line.batch, optarg, "seznam úloh je zadán dvakrát",

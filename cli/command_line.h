@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the user asked of odecet-cli.
@@ -20,6 +21,8 @@ struct CommandLine {
   // --kk: the spectra to check ("-" is standard input) and the limit, percent of |Z|.
   std::vector<std::string> kkFiles;
   std::optional<double> kkLimit;
+  // --sweep: which sweep of a file that holds several (1 the first, -1 the last).
+  std::optional<int> sweep;
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -36,6 +39,11 @@ class UsageError : public std::runtime_error {
 // "-" twice, -o, or a limit that is not a positive number; with --batch, any step file or -o.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// A sweep's number as --sweep and the batch list take it: a whole number other than 0, 1 the
+// first, -1 the last; none for any other text.
+std::optional<int> ParseSweepNumber(std::string_view text);
+
 // The usage line, and the help that --help prints after it; both use the same placeholders.
+// The help lists the kinds of file from the table of formats.
 extern const char* const kUsage;
-extern const char* const kHelp;
+std::string HelpText();

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "cli/run.h"
 #include "instruments/spectrum_file.h"
@@ -12,6 +13,7 @@
 #include "report/report_file.h"
 #include "report/report_text.h"
 #include "spectrum/errors.h"
+#include "spectrum/message_text.h"
 #include "spectrum/step_file.h"
 #include "spectrum/system_error_text.h"
 
@@ -19,13 +21,28 @@ namespace {
 
 constexpr std::string_view kProgram = "odecet-cli: ";
 
-StepFile LoadStep(const std::string& path, char separator) {
-  if (path == "-")
-    return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup").file;
-  return LoadSpectrum(path, separator).file;
+StepFile LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
+  const std::string name = path == "-" ? "standardní vstup" : path;
+  LoadedSpectrum loaded =
+      path == "-" ? ReadSpectrumDescriptor(STDIN_FILENO, separator, name,
+                                           SpectrumSources::kMeasurements, sweep)
+                  : LoadSpectrum(path, separator, SpectrumSources::kMeasurements, sweep);
+  if (loaded.zeroHertzRows != 0)
+    say(ZeroHertzNote(name, loaded.zeroHertzRows));
+  return std::move(loaded.file);
 }
 
 }  // namespace
+
+std::string ZeroHertzNote(std::string_view fileName, std::size_t rows) {
+  return "Soubor „" + VisibleText(fileName) +
+         "“: vynechány řádky s kmitočtem 0 Hz (počet: " + std::to_string(rows) +
+         "), čekání nebo stejnosměrné měření přístroje, ne body spektra.";
+}
+
+std::string SweepHint() {
+  return "Vyberte jedno měření volbou --sweep=N (1 první, 2 druhé, -1 poslední).";
+}
 
 JobSettings SettingsOf(const CommandLine& line) {
   JobSettings settings;
@@ -37,6 +54,7 @@ JobSettings SettingsOf(const CommandLine& line) {
   }
   settings.format = line.format;
   settings.tolerance = line.tolerance;
+  settings.sweep = line.sweep.value_or(kNoSweepChosen);
   return settings;
 }
 
@@ -54,12 +72,19 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label) {
 }
 
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
-             std::vector<SpectrumPoint>& diff, const Say& say) {
+             std::vector<SpectrumPoint>& diff, const Say& say, const SweepChoices& sweeps) {
   StepFile step1;
   StepFile step2;
+  const int sweep1 = sweeps.step1.value_or(settings.sweep);
+  const int sweep2 = sweeps.step2.value_or(settings.sweep);
   try {
-    step1 = LoadStep(path1, settings.separator);
-    step2 = LoadStep(path2, settings.separator);
+    step1 = LoadStep(path1, settings.separator, sweep1, say);
+    step2 = LoadStep(path2, settings.separator, sweep2, say);
+  } catch (const SweepChoiceError& error) {
+    say(error.what());
+    if (sweep1 == kNoSweepChosen || sweep2 == kNoSweepChosen)
+      say(SweepHint());
+    return kBadStepFile;
   } catch (const StepFileError& error) {
     say(error.what());
     if (settings.locale && !settings.locale->known) {

@@ -6,9 +6,12 @@
 #include <charconv>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/kramers_kronig.h"
 #include "cli/command_line.h"
+#include "cli/job.h"
 #include "instruments/spectrum_file.h"
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
@@ -39,16 +42,12 @@ std::string Line(const std::string& name, const KramersKronigResult& result, cha
   return line;
 }
 
-LoadedSpectrum Load(const std::string& path, char separator) {
+LoadedSweeps Load(const std::string& path, char separator) {
   if (path == "-") {
-    return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup",
-                                  SpectrumSources::kAlsoReports);
+    return ReadSpectrumDescriptorSweeps(STDIN_FILENO, separator, "standardní vstup",
+                                        SpectrumSources::kAlsoReports);
   }
-  return LoadSpectrum(path, separator, SpectrumSources::kAlsoReports);
-}
-
-void Complain(std::FILE* err, const std::string& message) {
-  std::fprintf(err, "odecet-cli: %s\n", message.c_str());
+  return LoadSpectrumSweeps(path, separator, SpectrumSources::kAlsoReports);
 }
 
 }  // namespace
@@ -57,17 +56,37 @@ int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* ou
   const double limit = line.kkLimit.value_or(kKramersKronigLimitPercent);
   int status = kAllPassed;
   for (const std::string& path : line.kkFiles) {
+    const std::string name = path == "-" ? "standardní vstup" : path;
     try {
-      const LoadedSpectrum spectrum = Load(path, separator);
-      const KramersKronigResult result = CheckKramersKronig(spectrum.file.points, limit);
-      std::fputs(Line(path, result, separator).c_str(), out);
-      std::fflush(out);
-      if (!result.passed)
-        status = std::max<int>(status, kSuspect);
-    } catch (const KramersKronigError& error) {
-      const std::string name = path == "-" ? "standardní vstup" : path;
-      Complain(err, "Soubor „" + VisibleText(name) + "“: " + error.what());
-      status = kUnreadable;
+      // A file of several sweeps is checked sweep by sweep (or the one --sweep names), each
+      // line naming its sweep after the file: "name#2".
+      LoadedSweeps sweeps = Load(path, separator);
+      if (sweeps.zeroHertzRows != 0)
+        Complain(err, ZeroHertzNote(name, sweeps.zeroHertzRows));
+      std::vector<LoadedSpectrum> checked;
+      const std::size_t count = sweeps.sweeps.size();
+      if (line.sweep || count == 1) {
+        checked.push_back(ChooseSweep(std::move(sweeps), line.sweep.value_or(1), name));
+      } else {
+        for (std::size_t i = 0; i < count; ++i)
+          checked.push_back(ChooseSweep(sweeps, static_cast<int>(i + 1), name));
+      }
+      for (const LoadedSpectrum& spectrum : checked) {
+        const std::string label =
+            spectrum.sweeps == 1 ? path : path + "#" + std::to_string(spectrum.sweep);
+        try {
+          const KramersKronigResult result = CheckKramersKronig(spectrum.file.points, limit);
+          std::fputs(Line(label, result, separator).c_str(), out);
+          std::fflush(out);
+          if (!result.passed)
+            status = std::max<int>(status, kSuspect);
+        } catch (const KramersKronigError& error) {
+          const std::string which =
+              spectrum.sweeps == 1 ? "" : ", měření " + std::to_string(spectrum.sweep);
+          Complain(err, "Soubor „" + VisibleText(name) + "“" + which + ": " + error.what());
+          status = kUnreadable;
+        }
+      }
     } catch (const OdecetError& error) {
       Complain(err, error.what());
       status = kUnreadable;
