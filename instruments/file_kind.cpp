@@ -142,7 +142,14 @@ std::string SpectrumFilePatterns(bool withReports, bool oneCase) {
   return patterns;
 }
 
-std::string UnknownKindOf(std::string_view raw) {
+std::string UnknownKindOf(std::string_view raw, std::string_view text) {
+  // PSTrace saves a session as JSON in UTF-16, its type named near the start.
+  using namespace std::string_view_literals;
+  if (text.find("PalmSens.DataFiles") != std::string_view::npos ||
+      raw.find("P\0a\0l\0m\0S\0e\0n\0s\0"sv) != std::string_view::npos) {
+    return "je to soubor PalmSens PSTrace (.pssession), který program nečte; vyexportujte z "
+           "PSTrace impedanci jako CSV";
+  }
   if (raw.starts_with("PK\x03\x04"))
     return "je to archiv ZIP, nejspíš sešit tabulkového procesoru (.xlsx, .ods); uložte list "
            "jako text nebo CSV";

@@ -46,5 +46,6 @@ SpectrumFileKind RecognizeKind(std::string_view start);
 std::string SpectrumFilePatterns(bool withReports, bool oneCase = false);
 
 // For a file that is neither a step file nor of a known kind: which program or kind of file it
-// seems to be ("sešit tabulkového procesoru"), or empty when nothing tells. `raw` is its start.
-std::string UnknownKindOf(std::string_view raw);
+// seems to be ("sešit tabulkového procesoru"), or empty when nothing tells. `raw` is its start
+// as it is (empty when it was decoded), `text` the same decoded.
+std::string UnknownKindOf(std::string_view raw, std::string_view text);

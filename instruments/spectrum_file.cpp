@@ -119,7 +119,8 @@ LoadedSweeps ReadSpectrumSweeps(ChunkSource& raw, char separator, std::string_vi
       RecognizeFormat(utf8.decodes() ? std::string_view() : text.start(), text.start());
   if (format == nullptr) {
     if (!StartsWithCount(text.start(), true)) {
-      const std::string kind = UnknownKindOf(utf8.decodes() ? std::string_view() : text.start());
+      const std::string kind =
+          UnknownKindOf(utf8.decodes() ? std::string_view() : text.start(), text.start());
       if (!kind.empty() || !LooksLikeStepFile(text.start()))
         throw UnknownFileKindError(UnknownKindMessage(fileName, kind));
     }

@@ -445,6 +445,38 @@ TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
   EXPECT_THAT(ErrorOf(latin1), HasSubstr("„2.25µ“ není platné číslo"));
 }
 
+// A file of no kind the program reads says so, and names what it seems to be.
+TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
+  const std::string session = "{\"Type\":\"PalmSens.DataFiles.SessionFile\",\"Measurements\":[]}";
+  const std::string bare = Utf16(session, false).substr(2);  // without its byte order mark
+  const struct {
+    std::string bytes;
+    std::string says;  // empty: nothing more than that the kind is unknown
+  } cases[] = {
+      {std::string("PK\x03\x04\x14\0\x06\0", 8) + "[Content_Types].xml",
+       "archiv ZIP, nejspíš sešit"},
+      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "sešit Excelu (.xls)"},
+      {std::string("ISM\0\x01\x02\x03", 7), "binární soubor, ne text"},
+      {Utf16(session, false), "soubor PalmSens PSTrace (.pssession)"},
+      {bare, "soubor PalmSens PSTrace (.pssession)"},
+      {"Frequency;Impedance\n1000;10\n", ""},
+  };
+  for (const auto& [bytes, says] : cases) {
+    try {
+      Read(bytes);
+      ADD_FAILURE() << "read: " << bytes;
+    } catch (const UnknownFileKindError& error) {
+      const std::string what = error.what();
+      EXPECT_THAT(what, HasSubstr("„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor "
+                                  "přístroje, který program zná"));
+      if (says.empty())
+        EXPECT_THAT(what, HasSubstr("zná. Program čte soubory kroků a tyto soubory:"));
+      else
+        EXPECT_THAT(what, HasSubstr("zná; je to " + says));
+    }
+  }
+}
+
 // Hands out a text one byte at a time, as a slow pipe may.
 class ByteByByte : public ChunkSource {
  public:
