@@ -41,42 +41,30 @@ SpectrumSweeps ReadBioLogicText(std::string_view text, std::string_view fileName
   const std::size_t namesLine = lines.number();
   const FieldSeparator separator = SeparatorOfNames(names);
 
-  SpectrumColumns columns;
-  bool found[3] = {false, false, false};
-  std::optional<TableColumn> cycle;
   // EC-Lab 11.61 writes an empty name and one more after the last column its rows have: the
   // names end at the first empty one.
   std::size_t headFields = CountFields(names, separator);
-  FieldCursor fields(names, separator);
-  std::string_view name;
-  for (std::size_t i = 0; fields.Next(name); ++i) {
-    if (name.empty()) {
-      headFields = std::min(headFields, i);
-      break;
-    }
-    const ColumnName parts = SplitColumnName(name);
-    TableColumn column{i, std::string(name), parts.minus};
-    if (!found[0] && !parts.minus && parts.base == "freq") {
-      column.scale = CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
-      columns.f = std::move(column);
-      found[0] = true;
-    } else if (!found[1] && !parts.minus && parts.base == "Re(Z)") {
-      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.re = std::move(column);
-      found[1] = true;
-    } else if (!found[2] && parts.base == "Im(Z)") {
-      column.scale = CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.im = std::move(column);
-      found[2] = true;
-    } else if (!cycle && name == "cycle number") {
-      cycle = column;
+  {
+    FieldCursor fields(names, separator);
+    std::string_view name;
+    for (std::size_t i = 0; i < headFields && fields.Next(name); ++i) {
+      if (name.empty())
+        headFields = i;
     }
   }
-  const char* wanted[3] = {"„freq/Hz“", "„Re(Z)/Ohm“", "„-Im(Z)/Ohm“"};
-  for (int i = 0; i < 3; ++i) {
-    if (!found[i])
-      ThrowMissingColumn(fileName, namesLine, wanted[i]);
-  }
+  // Names match exactly: some techniques also write counter-electrode columns (Re(Zce)/Ohm).
+  using Unit = WantedColumn::Unit;
+  const WantedColumn wanted[] = {
+      {"„freq/Hz“", [](const ColumnName& p, auto) { return !p.minus && p.base == "freq"; },
+       Unit::kHertz},
+      {"„Re(Z)/Ohm“", [](const ColumnName& p, auto) { return !p.minus && p.base == "Re(Z)"; },
+       Unit::kOhm},
+      {"„-Im(Z)/Ohm“", [](const ColumnName& p, auto) { return p.base == "Im(Z)"; }, Unit::kOhm},
+      {{}, [](auto, std::string_view name) { return name == "cycle number"; }},
+  };
+  const auto found = MatchColumns(names, separator, wanted, fileName, namesLine, headFields);
+  const SpectrumColumns columns{*found[0], *found[1], *found[2]};
+  const std::optional<TableColumn>& cycle = found[3];
 
   TableRows rows(fileName, columns, separator, {.headFields = headFields, .headLine = namesLine});
   if (cycle)

@@ -55,16 +55,6 @@ bool StartsZCurve(std::string_view line) {
          type == "TABLE";
 }
 
-std::optional<std::size_t> ColumnIndex(std::string_view names, std::string_view wanted) {
-  FieldCursor fields(names, FieldSeparator::kBlanks);
-  std::string_view field;
-  for (std::size_t i = 0; fields.Next(field); ++i) {
-    if (field == wanted)
-      return i;
-  }
-  return std::nullopt;
-}
-
 std::string_view FieldOf(std::string_view line, std::size_t index) {
   FieldCursor fields(line, FieldSeparator::kBlanks);
   std::string_view field;
@@ -88,21 +78,22 @@ void ReadZCurve(std::string_view text, std::string_view fileName, std::size_t ta
     ThrowAtLine(fileName, tableLine, "soubor končí hned za začátkem tabulky „ZCURVE“.");
   const std::size_t namesLine = lines.number() - 1;
 
-  SpectrumColumns columns;
-  for (auto [column, name] : {std::pair{&columns.f, "Freq"}, std::pair{&columns.re, "Zreal"},
-                              std::pair{&columns.im, "Zimag"}}) {
-    const std::optional<std::size_t> index = ColumnIndex(names, name);
-    if (!index)
-      ThrowMissingColumn(fileName, namesLine, std::string("„") + name + "“");
-    column->index = *index;
-    column->name = name;
-    const std::string_view unit = FieldOf(units, *index);
+  const auto named = [](std::string_view wanted) {
+    return [wanted](const ColumnName&, std::string_view name) { return name == wanted; };
+  };
+  const WantedColumn wanted[] = {
+      {"„Freq“", named("Freq")}, {"„Zreal“", named("Zreal")}, {"„Zimag“", named("Zimag")}};
+  const auto found = MatchColumns(names, FieldSeparator::kBlanks, wanted, fileName, namesLine);
+  SpectrumColumns columns{*found[0], *found[1], *found[2]};
+  // The units stand on the row under the names.
+  for (TableColumn* column : {&columns.f, &columns.re, &columns.im}) {
+    const std::string_view unit = FieldOf(units, column->index);
     if (unit.empty())
       continue;  // no unit written: the format's own, Hz and ohm
     if (column == &columns.f)
-      column->scale = CheckFrequencyUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckFrequencyUnit(fileName, namesLine + 1, column->name, unit);
     else
-      column->scale = CheckOhmUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckOhmUnit(fileName, namesLine + 1, column->name, unit);
   }
 
   // Every table has its own names line; the tables of one file have the same columns, and the

@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
@@ -50,19 +51,23 @@ std::optional<Quantity> QuantityOf(const ColumnName& parts) {
 
 struct HeadColumn {
   TableColumn column;
-  std::string_view unit;
+  std::string unit;
 };
 
-// The first column of each quantity that carries a unit.
+// The first column of each quantity that carries a unit; units are checked by the reader, once
+// it knows which columns it reads.
 std::array<std::optional<HeadColumn>, kQuantities> FindColumns(std::string_view line) {
+  std::vector<WantedColumn> wanted;
+  for (std::size_t q = 0; q < kQuantities; ++q) {
+    wanted.push_back({{}, [q](const ColumnName& parts, std::string_view) {
+                        return QuantityOf(parts) == static_cast<Quantity>(q) && !parts.unit.empty();
+                      }});
+  }
+  const auto matched = MatchColumns(line, SeparatorOfNames(line), wanted, {}, 1);
   std::array<std::optional<HeadColumn>, kQuantities> found;
-  FieldCursor fields(line, SeparatorOfNames(line));
-  std::string_view name;
-  for (std::size_t i = 0; fields.Next(name); ++i) {
-    const ColumnName parts = SplitColumnName(name);
-    const std::optional<Quantity> quantity = QuantityOf(parts);
-    if (quantity && !parts.unit.empty() && !found[*quantity])
-      found[*quantity] = HeadColumn{TableColumn{i, std::string(name), parts.minus}, parts.unit};
+  for (std::size_t q = 0; q < kQuantities; ++q) {
+    if (matched[q])
+      found[q] = HeadColumn{*matched[q], std::string(SplitColumnName(matched[q]->name).unit)};
   }
   return found;
 }

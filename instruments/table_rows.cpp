@@ -71,6 +71,35 @@ double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_vie
   return *factor;
 }
 
+std::vector<std::optional<TableColumn>> MatchColumns(std::string_view names,
+                                                     FieldSeparator separator,
+                                                     std::span<const WantedColumn> wanted,
+                                                     std::string_view fileName, std::size_t line,
+                                                     std::size_t fieldsEnd) {
+  std::vector<std::optional<TableColumn>> found(wanted.size());
+  FieldCursor fields(names, separator);
+  std::string_view name;
+  for (std::size_t i = 0; i < fieldsEnd && fields.Next(name); ++i) {
+    const ColumnName parts = SplitColumnName(name);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+      if (found[k] || !wanted[k].fits(parts, name))
+        continue;
+      TableColumn column{i, std::string(name), parts.minus};
+      if (wanted[k].unit == WantedColumn::Unit::kHertz)
+        column.scale = CheckFrequencyUnit(fileName, line, name, parts.unit);
+      else if (wanted[k].unit == WantedColumn::Unit::kOhm)
+        column.scale = CheckOhmUnit(fileName, line, name, parts.unit);
+      found[k] = std::move(column);
+      break;
+    }
+  }
+  for (std::size_t k = 0; k < wanted.size(); ++k) {
+    if (!found[k] && !wanted[k].shown.empty())
+      ThrowMissingColumn(fileName, line, std::string(wanted[k].shown));
+  }
+  return found;
+}
+
 TableRows::TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator,
                      Rules rules)
     : fileName_(fileName), columns_(std::move(columns)), separator_(separator), rules_(rules) {

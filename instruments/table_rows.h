@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,6 +48,27 @@ double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::stri
                           std::string_view unit);
 double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
                     std::string_view unit);
+
+// A column a reader looks for in a names line: which names fit it, and the unit it must carry.
+struct WantedColumn {
+  enum class Unit { kUnchecked, kHertz, kOhm };  // kUnchecked: the reader sees to it
+  // As a message names it when no field fits ("„freq/Hz“"); empty for a column that may be
+  // missing.
+  std::string_view shown;
+  std::function<bool(const ColumnName& parts, std::string_view name)> fits;
+  Unit unit = Unit::kUnchecked;
+};
+
+// The one column matcher of every headed reader. Each field of `names`, left to right (up to
+// `fieldsEnd` of them), is the column of the first wanted one that it fits and no field fitted
+// before; its unit is checked there (the column's scale comes from it), so the first bad unit
+// is reported. Then a wanted column that no field fitted is refused, in the order wanted.
+// Returns the columns in the order wanted; `fileName` and `line` are for the messages.
+std::vector<std::optional<TableColumn>> MatchColumns(std::string_view names,
+                                                     FieldSeparator separator,
+                                                     std::span<const WantedColumn> wanted,
+                                                     std::string_view fileName, std::size_t line,
+                                                     std::size_t fieldsEnd = SIZE_MAX);
 
 // Reads the rows of one table.
 class TableRows {
