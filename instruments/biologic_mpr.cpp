@@ -229,7 +229,6 @@ double Bytes::Number(std::size_t offset, Value value) const {
 struct Module {
   std::size_t data = 0;    // where its own data starts
   std::size_t length = 0;  // its own data's length
-  std::size_t header = 0;  // where its header starts
   bool newLayout = false;
 };
 
@@ -240,7 +239,6 @@ std::optional<Module> FindModule(const Bytes& file, std::string_view shortName) 
     if (file.At(at, kModuleTag.size()) != kModuleTag)
       file.Fail(at, "zde má začínat modul („MODULE“); soubor je poškozený.");
     Module module;
-    module.header = at;
     module.newLayout = file.U32(at + kNamesEnd) == 0xFFFFFFFF;
     module.length = file.U32(at + kNamesEnd + (module.newLayout ? 4 : 0));
     module.data = at + (module.newLayout ? kNewHeaderBytes : kOldHeaderBytes);
@@ -352,6 +350,8 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
     }
     const bool restarts = !cycle && !result.sweeps.empty() && point.f == firstFrequency;
     if (result.sweeps.empty() || breakPending || restarts) {
+      if (result.sweeps.size() == kMaxSweeps)
+        file.Fail(at, TooManySweepsText());
       result.sweeps.emplace_back();
       firstFrequency = point.f;
       breakPending = false;

@@ -12,6 +12,13 @@
 // the file's order, each sweep's points in the file's order: f in Hz, re and im in Ohm, im with
 // its own sign. Each throws StepFileError naming `fileName` and where in the file.
 
+// At most this many sweeps in a file, so that a file of many tiny ones (every row at the same
+// frequency) cannot take memory without bound; real files hold a few dozen at most.
+inline constexpr std::size_t kMaxSweeps = 1000;
+
+// The message for a file of more sweeps than that.
+std::string TooManySweepsText();
+
 // What a reader found: one or more sweeps (cycles, tables, the frequency starting again).
 struct SpectrumSweeps {
   std::vector<std::vector<SpectrumPoint>> sweeps;

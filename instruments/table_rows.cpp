@@ -25,6 +25,11 @@ bool FieldAt(std::string_view line, FieldSeparator separator, std::size_t index,
 
 }  // namespace
 
+std::string TooManySweepsText() {
+  return "začíná zde " + std::to_string(kMaxSweeps + 1) +
+         ". měření; program čte soubory nejvýše o " + std::to_string(kMaxSweeps) + " měřeních.";
+}
+
 std::string FilePlace(std::string_view fileName) {
   return "Soubor „" + VisibleText(fileName) + "“";
 }
@@ -196,6 +201,8 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
   }
   const bool restarts = rules_.splitSweeps && !sweeps_.empty() && point.f == firstFrequency_;
   if (sweeps_.empty() || breakPending_ || restarts) {
+    if (sweeps_.size() == kMaxSweeps)
+      ThrowAtLine(fileName_, lineNumber, TooManySweepsText());
     sweeps_.emplace_back();
     sweepRows_.push_back(0);
     sweepLines_.push_back(lineNumber);

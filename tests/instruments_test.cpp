@@ -133,8 +133,11 @@ TEST(InstrumentFiles, AReportLoadsOnlyWhereReportsAreWelcome) {
 
 TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   std::string tooMany = "f (Hz);Re (Ohm);Im (Ohm)\n";
-  for (int i = 1; i <= 1001; ++i)
+  std::string tooManySweeps = tooMany;
+  for (int i = 1; i <= 1001; ++i) {
     tooMany += std::to_string(i) + ";1;2\n";
+    tooManySweeps += "5;1;2\n";  // each row a sweep of its own
+  }
   const struct {
     std::string text;
     std::vector<std::string> says;
@@ -175,6 +178,9 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
        {"řádek 3, sloupec „-Z'' (Ω)“: řádek končí"}},
       {"f (Hz);Re (Ohm);-Im (Ohm)\n", {"„m.dat“ neobsahuje žádný bod spektra."}},
       {tooMany, {"„m.dat“: počet bodů je 1001, program zpracuje nejvýše 1000 bodů."}},
+      {tooManySweeps,
+       {"„m.dat“, řádek 1002: začíná zde 1001. měření; program čte soubory nejvýše o 1000 "
+        "měřeních."}},
       // Without units a head is not recognised, and nothing else takes the file.
       {"f re im\n1 2 3\n",
        {"„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor přístroje, který program "
