@@ -319,8 +319,8 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
   }
   const std::size_t first = end - rows * rowBytes;
 
+  // A new cycle number or the first frequency met again starts a new sweep.
   SpectrumSweeps result;
-  result.splitBy = cycle ? "sloupec „cycle number“" : "kmitočet se vrací na první hodnotu";
   double lastCycle = 0.0;
   double firstFrequency = 0.0;
   std::size_t sweepRows = 0;
@@ -348,10 +348,13 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
       ++result.zeroHertzRows;
       continue;
     }
-    const bool restarts = !cycle && !result.sweeps.empty() && point.f == firstFrequency;
+    const bool restarts = !result.sweeps.empty() && point.f == firstFrequency;
     if (result.sweeps.empty() || breakPending || restarts) {
       if (result.sweeps.size() == kMaxSweeps)
         file.Fail(at, TooManySweepsText());
+      if (result.sweeps.size() == 1)
+        result.splitBy =
+            breakPending ? "sloupec „cycle number“" : "kmitočet se vrací na první hodnotu";
       result.sweeps.emplace_back();
       firstFrequency = point.f;
       breakPending = false;

@@ -191,7 +191,7 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
   if (key_) {
     const double key = Number(line, lineNumber, *key_);
     if (rows_ != 0 && key != lastKey_)
-      breakPending_ = true;
+      keyChanged_ = true;
     lastKey_ = key;
   }
   ++rows_;
@@ -200,9 +200,16 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
     return point;
   }
   const bool restarts = rules_.splitSweeps && !sweeps_.empty() && point.f == firstFrequency_;
-  if (sweeps_.empty() || breakPending_ || restarts) {
+  if (sweeps_.empty() || breakPending_ || keyChanged_ || restarts) {
     if (sweeps_.size() == kMaxSweeps)
       ThrowAtLine(fileName_, lineNumber, TooManySweepsText());
+    // What told the first two apart, for the message about a file of several.
+    if (sweeps_.size() == 1) {
+      splitBy_ = keyChanged_ ? "sloupec „" + QuoteForMessage(key_->name) + "“"
+                 : restarts  ? std::string("kmitočet se vrací na první hodnotu")
+                             : std::string();
+    }
+    keyChanged_ = false;
     sweeps_.emplace_back();
     sweepRows_.push_back(0);
     sweepLines_.push_back(lineNumber);
@@ -234,7 +241,5 @@ SpectrumSweeps TableRows::Finish() {
     throw StepFileError(where + ": počet bodů je " + std::to_string(sweepRows_[i]) +
                         ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
   }
-  std::string splitBy = key_ ? "sloupec „" + QuoteForMessage(key_->name) + "“"
-                             : std::string("kmitočet se vrací na první hodnotu");
-  return {std::move(sweeps_), zeroHertzRows_, std::move(splitBy), std::move(sweepLines_)};
+  return {std::move(sweeps_), zeroHertzRows_, std::move(splitBy_), std::move(sweepLines_)};
 }

@@ -103,12 +103,9 @@ class TableRows {
   SpectrumPoint Add(std::string_view line, std::size_t lineNumber);
   // The next row starts a new sweep (a new table).
   void BreakSweep() { breakPending_ = true; }
-  // A new value in this column starts a new sweep (EC-Lab's cycle number); the frequency
-  // starting again then does not.
-  void SplitBy(TableColumn column) {
-    key_ = std::move(column);
-    rules_.splitSweeps = false;
-  }
+  // A new value in this column starts a new sweep too (EC-Lab's cycle number, which files
+  // made by hand or by other programs may leave at one value while the frequency starts again).
+  void SplitBy(TableColumn column) { key_ = std::move(column); }
   // Another number of a row, such as a cycle number.
   double Number(std::string_view line, std::size_t lineNumber, const TableColumn& column);
 
@@ -134,7 +131,9 @@ class TableRows {
   std::size_t rows_ = 0;
   std::size_t zeroHertzRows_ = 0;
   bool breakPending_ = false;
+  bool keyChanged_ = false;
   std::optional<TableColumn> key_;
+  std::string splitBy_;
   double lastKey_ = 0.0;
   double firstFrequency_ = 0.0;
   std::vector<std::vector<SpectrumPoint>> sweeps_;

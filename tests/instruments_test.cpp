@@ -256,6 +256,9 @@ TEST(InstrumentFiles, SweepsAreToldApartAndOneIsChosen) {
       // EC-Lab: the cycle number changes; the frequency need not start again.
       {kBioLogic + "1.0000000E+003\t9\t9\t2.25\t20.5\t2\t\r\n1.0E+002\t9\t9\t4.5\t21\t2\t\r\n",
        "sloupec „cycle number“"},
+      // Cycle numbers that stay the same (files made by other programs): the frequency decides.
+      {kBioLogic + "1.0000000E+003\t9\t9\t2.25\t20.5\t1\t\r\n1.0E+002\t9\t9\t4.5\t21\t1\t\r\n",
+       "kmitočet se vrací na první hodnotu"},
       // A table without cycles: the first frequency met again.
       {kNova + "3;1E+03;20,5;2,25;10,7;12;1\n4;100;21;4,5;11,9;22;2\n",
        "kmitočet se vrací na první hodnotu"},
