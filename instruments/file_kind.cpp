@@ -150,12 +150,26 @@ std::string UnknownKindOf(std::string_view raw, std::string_view text) {
     return "je to soubor PalmSens PSTrace (.pssession), který program nečte; vyexportujte z "
            "PSTrace impedanci jako CSV";
   }
+  // IviumSoft's data files start with a binary head, then settings one a line, among them
+  // these, which no other program writes.
+  if (raw.find("Corrosion=") != std::string_view::npos &&
+      raw.find("Solarcell=") != std::string_view::npos) {
+    return "je to soubor IviumSoft (.idf, .ids), který program nečte; vyexportujte z IviumSoft "
+           "impedanci jako text nebo CSV";
+  }
   if (raw.starts_with("PK\x03\x04"))
     return "je to archiv ZIP, nejspíš sešit tabulkového procesoru (.xlsx, .ods); uložte list "
            "jako text nebo CSV";
   if (raw.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
     return "je to sešit Excelu (.xls) nebo jiný dokument Microsoft Office; uložte list jako text "
            "nebo CSV";
+  LineCursor lines(text);
+  std::string_view first;
+  if (lines.Next(first) && IsUnitlessTableHead(first)) {
+    return "první řádek jmenuje sloupce kmitočtu a impedance, ale bez jednotek; připište k nim "
+           "jednotky (např. „f (Hz)“, „Z' (Ohm)“, „Z'' (Ohm)“), aby program čísla nečetl ve "
+           "špatném měřítku";
+  }
   // Text has no control bytes but tabs and line ends; a file with them is some program's own
   // binary format.
   const std::string_view head = raw.substr(0, 512);

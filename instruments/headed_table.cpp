@@ -54,13 +54,15 @@ struct HeadColumn {
   std::string unit;
 };
 
-// The first column of each quantity that carries a unit; units are checked by the reader, once
-// it knows which columns it reads.
-std::array<std::optional<HeadColumn>, kQuantities> FindColumns(std::string_view line) {
+// The first column of each quantity that carries a unit (or, without `withUnits`, that carries
+// none); units are checked by the reader, once it knows which columns it reads.
+std::array<std::optional<HeadColumn>, kQuantities> FindColumns(std::string_view line,
+                                                               bool withUnits = true) {
   std::vector<WantedColumn> wanted;
   for (std::size_t q = 0; q < kQuantities; ++q) {
-    wanted.push_back({{}, [q](const ColumnName& parts, std::string_view) {
-                        return QuantityOf(parts) == static_cast<Quantity>(q) && !parts.unit.empty();
+    wanted.push_back({{}, [q, withUnits](const ColumnName& parts, std::string_view) {
+                        return QuantityOf(parts) == static_cast<Quantity>(q) &&
+                               parts.unit.empty() != withUnits;
                       }});
   }
   const auto matched = MatchColumns(line, SeparatorOfNames(line), wanted, {}, 1);
@@ -90,6 +92,11 @@ bool IsDegree(std::string_view unit) {
 
 bool IsHeadedTableHead(std::string_view line) {
   const auto found = FindColumns(line);
+  return found[kFrequency] && (HasParts(found) || HasPolar(found));
+}
+
+bool IsUnitlessTableHead(std::string_view line) {
+  const auto found = FindColumns(line, false);
   return found[kFrequency] && (HasParts(found) || HasPolar(found));
 }
 

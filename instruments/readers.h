@@ -54,6 +54,9 @@ SpectrumSweeps ReadHeadedTableText(std::string_view text, std::string_view fileN
 // Whether a first line is such a head: columns of frequency, real and imaginary part, each with
 // a unit (a wrong unit is refused later, naming the column).
 bool IsHeadedTableHead(std::string_view line);
+// Whether a first line names such columns but without units ("f,Z',Z''"): a unit is never
+// assumed, so such a table is not read, and the message says why.
+bool IsUnitlessTableHead(std::string_view line);
 
 // A report of this program: its head, the rule, then f, re and -Im per line.
 SpectrumSweeps ReadReportText(std::string_view text, std::string_view fileName);

@@ -181,7 +181,7 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
       {tooManySweeps,
        {"„m.dat“, řádek 1002: začíná zde 1001. měření; program čte soubory nejvýše o 1000 "
         "měřeních."}},
-      // Without units a head is not recognised, and nothing else takes the file.
+      // Without units a head is not read, and nothing else takes the file.
       {"f re im\n1 2 3\n",
        {"„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor přístroje, který program "
         "zná. Program čte soubory kroků a tyto soubory: Gamry (.DTA), BioLogic EC-Lab (.mpt),"}},
@@ -456,6 +456,7 @@ TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
 
 // A file of no kind the program reads says so, and names what it seems to be.
 TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
+  using namespace std::string_literals;
   const std::string session = "{\"Type\":\"PalmSens.DataFiles.SessionFile\",\"Measurements\":[]}";
   const std::string bare = Utf16(session, false).substr(2);  // without its byte order mark
   const struct {
@@ -463,12 +464,20 @@ TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
     std::string says;  // empty: nothing more than that the kind is unknown
   } cases[] = {
       {std::string("PK\x03\x04\x14\0\x06\0", 8) + "[Content_Types].xml",
-       "archiv ZIP, nejspíš sešit"},
-      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "sešit Excelu (.xls)"},
-      {std::string("ISM\0\x01\x02\x03", 7), "binární soubor, ne text"},
-      {Utf16(session, false), "soubor PalmSens PSTrace (.pssession)"},
-      {bare, "soubor PalmSens PSTrace (.pssession)"},
+       "je to archiv ZIP, nejspíš sešit"},
+      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "je to sešit Excelu (.xls)"},
+      {std::string("ISM\0\x01\x02\x03", 7), "je to binární soubor, ne text"},
+      {Utf16(session, false), "je to soubor PalmSens PSTrace (.pssession)"},
+      {bare, "je to soubor PalmSens PSTrace (.pssession)"},
       {"Frequency;Impedance\n1000;10\n", ""},
+      {"f,Z',Z''\n10000.0,109.0,-26.5\n",
+       "první řádek jmenuje sloupce kmitočtu a impedance, ale "
+       "bez jednotek"},
+      {"frequency,|Z|,-phase\n10000,112.1,13.6\n",
+       "první řádek jmenuje sloupce kmitočtu a "
+       "impedance, ale bez jednotek"},
+      {std::string(16, '\0') + "H\0\0\0\r\nPeaks=false\r\nCorrosion=false\r\nSolarcell=false\r\n"s,
+       "je to soubor IviumSoft (.idf, .ids)"},
   };
   for (const auto& [bytes, says] : cases) {
     try {
@@ -481,7 +490,7 @@ TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
       if (says.empty())
         EXPECT_THAT(what, HasSubstr("zná. Program čte soubory kroků a tyto soubory:"));
       else
-        EXPECT_THAT(what, HasSubstr("zná; je to " + says));
+        EXPECT_THAT(what, HasSubstr("zná; " + says));
     }
   }
 }
