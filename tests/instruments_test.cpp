@@ -495,6 +495,27 @@ TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
   }
 }
 
+// Real files of other programs: three sweeps whose cycle number never changes, and an
+// IviumSoft file, which is named.
+TEST(InstrumentFiles, RealFilesOfOtherProgramsAreToldApart) {
+  const std::string data = std::string(ODECET_TEST_DATA) + "/pyimpspec/";
+  const LoadedSweeps one = LoadSpectrumSweeps(data + "data.mpt", '.');
+  const LoadedSweeps three = LoadSpectrumSweeps(data + "case-multiple-spectra.mpt", '.');
+  ASSERT_EQ(one.sweeps.size(), 1u);
+  ASSERT_EQ(three.sweeps.size(), 3u);
+  EXPECT_EQ(three.splitBy, "kmitočet se vrací na první hodnotu");
+  for (const StepFile& sweep : three.sweeps) {
+    EXPECT_EQ(sweep.count, 29);
+    EXPECT_EQ(sweep.points, one.sweeps[0].points);
+  }
+  try {
+    LoadSpectrum(data + "data.idf", '.');
+    ADD_FAILURE() << "data.idf was read";
+  } catch (const UnknownFileKindError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("je to soubor IviumSoft (.idf, .ids)"));
+  }
+}
+
 // Hands out a text one byte at a time, as a slow pipe may.
 class ByteByByte : public ChunkSource {
  public:
