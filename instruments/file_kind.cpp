@@ -67,13 +67,15 @@ bool IsChInstruments(std::string_view start) {
 // The first formats are told by their first line, so their order does not matter; a report's
 // head comes before the headed tables, which would take it too, and CH Instruments' line may
 // stand anywhere in the head, so it comes last.
-constexpr std::array<SpectrumFormat, 7> kFormats = {{
+constexpr std::array<SpectrumFormat, 8> kFormats = {{
     {SpectrumFileKind::kGamry, "Gamry (.DTA)", "*.DTA *.dta", false, IsGamry, ReadGamryText},
     {SpectrumFileKind::kBioLogic, "BioLogic EC-Lab (.mpt)", "*.mpt *.MPT", false, IsBioLogicText,
      ReadBioLogicText},
     {SpectrumFileKind::kBioLogicMpr, "BioLogic EC-Lab (.mpr)", "*.mpr *.MPR", true, IsBioLogicMpr,
      ReadBioLogicMpr},
     {SpectrumFileKind::kZPlot, "ZView / ZPlot (.z)", "*.z *.Z", false, IsZPlot, ReadZPlotText},
+    {SpectrumFileKind::kVersaStudio, "Princeton Applied Research VersaStudio (.par)", "*.par *.PAR",
+     false, IsVersaStudio, ReadVersaStudioText},
     {SpectrumFileKind::kReport, "tabulka rozdílu z Odečtu (.txt)", "*.txt *.TXT", false, IsReport,
      ReadReportText},
     {SpectrumFileKind::kHeadedTable, "Metrohm Autolab NOVA a jiné tabulky se záhlavím (.csv .txt)",

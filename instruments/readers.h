@@ -46,6 +46,11 @@ bool IsBioLogicMpr(std::string_view start);
 // head's "Data Points" says.
 SpectrumSweeps ReadZPlotText(std::string_view text, std::string_view fileName);
 
+// Princeton Applied Research VersaStudio (.par): each segment a sweep (Frequency(Hz), Z Real,
+// Z Imag).
+SpectrumSweeps ReadVersaStudioText(std::string_view text, std::string_view fileName);
+bool IsVersaStudio(std::string_view start);
+
 // CH Instruments A.C. Impedance text: the rows after "Freq/Hz, Z'/ohm, Z"/ohm, ...".
 SpectrumSweeps ReadChInstrumentsText(std::string_view text, std::string_view fileName);
 

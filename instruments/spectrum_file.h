@@ -16,6 +16,7 @@ enum class SpectrumFileKind {
   kBioLogicMpr,    // BioLogic EC-Lab binary .mpr
   kZPlot,          // ZView / ZPlot .z
   kChInstruments,  // CH Instruments A.C. Impedance text
+  kVersaStudio,    // Princeton Applied Research VersaStudio .par
   kHeadedTable,    // a table whose first line names its columns with units (NOVA, CSV exports)
   kReport,         // a report written by this program (only with SpectrumSources::kAlsoReports)
 };
