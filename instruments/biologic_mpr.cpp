@@ -64,6 +64,8 @@ struct ColumnId {
 constexpr std::array kColumnIds = {
     ColumnId{4, Value::kDouble},   // time/s
     ColumnId{13, Value::kDouble},  // (Q-Qo)/mA.h
+    ColumnId{16, Value::kFloat},   // Analog IN 1/V
+    ColumnId{17, Value::kFloat},   // Analog IN 2/V
     ColumnId{24, Value::kDouble},  // cycle number
     ColumnId{32, Value::kFloat},   // freq/Hz
     ColumnId{33, Value::kFloat},   // |Ewe|/V
@@ -282,7 +284,20 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
   if (idsEnd > end)
     file.Fail(idsAt, "seznam sloupců přesahuje modul s daty; soubor je poškozený.");
 
-  std::vector<DataColumn> columns;
+  // An impedance measurement first, so that another technique's file is named as such rather
+  // than by a column of its own that the program does not know.
+  const auto hasId = [&](std::uint16_t wanted) {
+    for (std::size_t i = 0; i < columnCount; ++i) {
+      if (file.U16(idsAt + 2 * i) == wanted)
+        return true;
+    }
+    return false;
+  };
+  if (!hasId(kFrequencyId) || !hasId(kRealId) || !hasId(kMinusImaginaryId)) {
+    throw StepFileError(FilePlace(fileName) +
+                        " (BioLogic EC-Lab .mpr) nemá sloupce „freq/Hz“, „Re(Z)/Ohm“ a "
+                        "„-Im(Z)/Ohm“; není to měření impedance (PEIS, GEIS).");
+  }
   std::size_t rowBytes = 0;
   std::optional<DataColumn> f, re, minusIm, cycle;
   for (std::size_t i = 0; i < columnCount; ++i) {
@@ -296,19 +311,14 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
     }
     const DataColumn column{id, *value, rowBytes};
     rowBytes += WidthOf(*value);
-    if (id == kFrequencyId)
+    if (id == kFrequencyId && !f)
       f = column;
-    else if (id == kRealId)
+    else if (id == kRealId && !re)
       re = column;
-    else if (id == kMinusImaginaryId)
+    else if (id == kMinusImaginaryId && !minusIm)
       minusIm = column;
-    else if (id == kCycleId)
+    else if (id == kCycleId && !cycle)
       cycle = column;
-  }
-  if (!f || !re || !minusIm) {
-    throw StepFileError(FilePlace(fileName) +
-                        " (BioLogic EC-Lab .mpr) nemá sloupce „freq/Hz“, „Re(Z)/Ohm“ a "
-                        "„-Im(Z)/Ohm“; není to měření impedance (PEIS, GEIS).");
   }
   // The rows fill the module's end; what lies between the ids and the rows is padding.
   if (rowBytes == 0 || rows > (end - idsEnd) / rowBytes) {

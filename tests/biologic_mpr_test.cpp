@@ -166,7 +166,7 @@ TEST(BioLogicMpr, ADamagedFileIsRefusedSayingWhere) {
         {with([&](std::string& b) { PutU16(b, IdAt(b, module, 36), 9999); }),
          "„m.mpr“ (BioLogic EC-Lab .mpr), posun " + std::to_string(IdAt(good, module, 36)) +
              ": sloupec s číslem 9999 program nezná"},
-        {with([&](std::string& b) { PutU16(b, IdAt(b, module, 32), 4000); }),
+        {with([&](std::string& b) { PutU16(b, IdAt(b, module, 35), 4000); }),
          "sloupec s číslem 4000 program nezná"},
         {with([&](std::string& b) { PutU16(b, IdAt(b, module, 37), 36); }),
          "nemá sloupce „freq/Hz“, „Re(Z)/Ohm“ a „-Im(Z)/Ohm“"},
