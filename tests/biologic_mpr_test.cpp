@@ -41,6 +41,7 @@ TEST(BioLogicMpr, EachFileGivesThePointsOfItsMpt) {
       {"ec-lab-11.50-peis-4-cycles", {21, 21, 21, 21}},  // the layout after, four cycles
       {"ec-lab-11.50-geis-4-cycles", {21, 21, 21, 21}},  // galvanostatic, other column order
       {"ec-lab-11.61-peis-ece", {32}},                   // counter-electrode columns
+      {"ec-lab-11.18-zir", {1}},  // the data module's version 2, its rows a byte earlier
   };
   for (const auto& [name, sweepPoints] : cases) {
     const LoadedSweeps mpr = LoadSpectrumSweeps(kData + name + ".mpr", ',');
