@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "app/application.h"
 #include "app/platform.h"
@@ -230,7 +231,26 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
     struct stat info {};
     if (::fstat(file.get(), &info) == 0)
       loaded = StepFile{path, info.st_dev, info.st_ino};
-    StoreStep(ReadSpectrumDescriptor(file.get(), locale.separator, path).file, table, count);
+    LoadedSweeps sweeps = ReadSpectrumDescriptorSweeps(file.get(), locale.separator, path);
+    int sweep = 1;
+    if (sweeps.sweeps.size() > 1) {
+      // A file of several sweeps (EC-Lab's cycles, several Gamry tables): the user picks one.
+      QList<SweepSummary> summaries;
+      for (const ::StepFile& one : sweeps.sweeps) {
+        if (one.points.empty())
+          continue;
+        const auto [lowest, highest] = std::minmax_element(
+            one.points.begin(), one.points.end(),
+            [](const SpectrumPoint& a, const SpectrumPoint& b) { return a.f < b.f; });
+        summaries.push_back({static_cast<int>(one.points.size()), lowest->f, highest->f});
+      }
+      sweep = ChooseSweepDlg(this, ExtractFileName(chosen), summaries);
+      if (sweep == 0) {
+        loaded.reset();
+        return;  // cancelled: nothing of the file is used
+      }
+    }
+    StoreStep(ChooseSweep(std::move(sweeps), sweep, path).file, table, count);
   } catch (const StepFileError& error) {
     if (locale.known)
       throw;

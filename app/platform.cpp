@@ -5,14 +5,22 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QVBoxLayout>
+
+#include "instruments/file_kind.h"
+#include "spectrum/decimal_separator.h"
+#include "spectrum/decimal_text.h"
 
 namespace {
 
@@ -121,8 +129,45 @@ TOpenDialog::TOpenDialog(QWidget* owner)
     : TFileDialog(owner, false,
                   {{QStringLiteral("Text files (*.txt)"), QStringLiteral("*.txt")},
                    {QStringLiteral("All files (*.*)"), QStringLiteral("*")},
-                   {QStringLiteral("Soubory přístrojů (*.DTA *.mpt *.z *.csv *.txt)"),
-                    QStringLiteral("*.DTA *.dta *.mpt *.MPT *.z *.Z *.csv *.CSV *.txt *.TXT")}}) {}
+                   {QStringLiteral("Soubory přístrojů (") +
+                        QString::fromStdString(SpectrumFilePatterns(false, true)) + ')',
+                    QString::fromStdString(SpectrumFilePatterns(false))}}) {}
+
+int ChooseSweepDlg(QWidget* owner, const QString& fileName, const QList<SweepSummary>& sweeps) {
+  QDialog dialog(owner);
+  dialog.setWindowTitle(QStringLiteral("Výběr měření"));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* question = new QLabel(QStringLiteral("Soubor „%1“ obsahuje %2 měření. Které načíst?")
+                                  .arg(fileName)
+                                  .arg(sweeps.size()),
+                              &dialog);
+  question->setWordWrap(true);
+  layout->addWidget(question);
+  auto* list = new QListWidget(&dialog);
+  list->setAccessibleName(QStringLiteral("Měření v souboru"));
+  const char separator = SystemDecimalSeparator();
+  const auto hertz = [separator](double value) {
+    return QString::fromStdString(FloatToStr(value, separator));
+  };
+  for (int i = 0; i < sweeps.size(); ++i) {
+    const SweepSummary& sweep = sweeps[i];
+    list->addItem(QStringLiteral("Měření %1: %2 bodů, %3 až %4 Hz")
+                      .arg(i + 1)
+                      .arg(sweep.points)
+                      .arg(hertz(sweep.lowest), hertz(sweep.highest)));
+  }
+  list->setCurrentRow(0);
+  question->setBuddy(list);
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+  layout->addWidget(buttons);
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0)
+    return 0;
+  return list->currentRow() + 1;
+}
 
 TSaveDialog::TSaveDialog(QWidget* owner)
     : TFileDialog(owner, true,

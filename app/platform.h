@@ -48,6 +48,18 @@ class TSaveDialog : public TFileDialog {
   explicit TSaveDialog(QWidget* owner);
 };
 
+// One sweep of a file, as the sweep dialog lists it.
+struct SweepSummary {
+  int points = 0;
+  double lowest = 0;   // Hz
+  double highest = 0;  // Hz
+};
+
+// A modal dialog "Výběr měření" for a file that holds several sweeps: lists each with its
+// number, point count and frequency range, the first selected. Returns the chosen sweep's
+// number from 1, or 0 when cancelled.
+int ChooseSweepDlg(QWidget* owner, const QString& fileName, const QList<SweepSummary>& sweeps);
+
 // The program's icon in the sizes a window shows, for the window and the application.
 QIcon ApplicationIcon();
 

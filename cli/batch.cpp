@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/job.h"
 #include "cli/run.h"
 #include "report/report_file.h"
 #include "spectrum/errors.h"
@@ -50,11 +52,13 @@ std::optional<std::string> ReadJobList(const std::string& path, std::FILE* err) 
   return std::nullopt;
 }
 
-// One line of the list: KROK1, KROK2 and VÝSTUP separated by tabs.
+// One line of the list: KROK1, KROK2 and VÝSTUP separated by tabs, and perhaps MĚŘENÍ1 and
+// MĚŘENÍ2, the sweep of each step file (an empty field leaves it to --sweep).
 struct Job {
   std::string step1;
   std::string step2;
   std::string report;
+  SweepChoices sweeps;
 };
 
 // A line that holds a job, or why it holds none (a usage error: the list is the batch's
@@ -74,10 +78,25 @@ std::optional<Job> ParseJob(std::string_view text, std::string& why) {
       break;
     text.remove_prefix(tab + 1);
   }
-  if (fields.size() != 3) {
-    why = "Řádek nemá tři pole oddělená tabulátorem (KROK1, KROK2 a VÝSTUP), má jich " +
-          std::to_string(fields.size());
+  if (fields.size() != 3 && fields.size() != 5) {
+    why =
+        "Řádek nemá tři pole oddělená tabulátorem (KROK1, KROK2 a VÝSTUP) ani pět (ještě "
+        "MĚŘENÍ1 a MĚŘENÍ2), má jich " +
+        std::to_string(fields.size());
     return std::nullopt;
+  }
+  SweepChoices sweeps;
+  for (std::size_t i = 3; i < fields.size(); ++i) {
+    if (fields[i].empty())
+      continue;
+    const std::optional<int> sweep = ParseSweepNumber(fields[i]);
+    if (!sweep) {
+      why = std::string("Pole ") + (i == 3 ? "MĚŘENÍ1" : "MĚŘENÍ2") + " „" +
+            QuoteForMessage(fields[i]) +
+            "“ není číslo měření (celé číslo různé od 0: 1 první, -1 poslední)";
+      return std::nullopt;
+    }
+    (i == 3 ? sweeps.step1 : sweeps.step2) = sweep;
   }
   static constexpr const char* kNames[] = {"KROK1", "KROK2", "VÝSTUP"};
   for (std::size_t i = 0; i < 3; ++i) {
@@ -95,7 +114,7 @@ std::optional<Job> ParseJob(std::string_view text, std::string& why) {
       return std::nullopt;
     }
   }
-  return Job{fields[0], fields[1], fields[2]};
+  return Job{fields[0], fields[1], fields[2], sweeps};
 }
 
 std::vector<Entry> ParseList(std::string_view rest) {
@@ -247,7 +266,7 @@ class BatchRun {
   // The job's status; reports go to the batch, which may send a full group to disk first.
   int RunJob(const Entry& entry, ReportBatch& batch, JobOutput& output, const Say& say) {
     const Job& job = *entry.job;
-    if (const int status = Subtract(job.step1, job.step2, settings_, output, say))
+    if (const int status = Subtract(job.step1, job.step2, settings_, output, say, job.sweeps))
       return status;
     const ByteSource source = ReportSource(output, settings_);
     try {

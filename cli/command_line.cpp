@@ -3,28 +3,39 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
+#include "instruments/file_kind.h"
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
-    "  nebo:  odecet-cli --kk [--kk-method=METODA] [--kk-limit=MEZ] [-d ODDĚLOVAČ] SOUBOR...\n"
+    "  nebo:  odecet-cli --kk [--kk-method=METODA] [--kk-limit=MEZ] [--sweep=N] [-d ODDĚLOVAČ]\n"
+    "         SOUBOR...\n"
     "  nebo:  odecet-cli -f csv --uncertainty [--repeat1=SOUBOR]... [--repeat2=SOUBOR]...\n"
     "         [VOLBA]... KROK1 KROK2\n"
     "  nebo:  odecet-cli [VOLBA]... --batch=SEZNAM";
 
-const char* const kHelp =
+namespace {
+
+// %FORMATS% stands for the list of kinds of file.
+const char* const kHelpTemplate =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
     "\n"
     "KROK1 je soubor měřený se 4 žebry, KROK2 soubor měřený se 3 žebry; „-“ místo\n"
     "jednoho z nich čte standardní vstup.\n"
     "\n"
     "S volbou --batch zpracuje mnoho dvojic najednou: každý řádek SEZNAMU\n"
-    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP; prázdné řádky\n"
-    "a řádky začínající „#“ se přeskočí. Ostatní volby platí pro všechny úlohy,\n"
-    "zprávy úlohy začínají číslem jejího řádku a selhaná úloha ostatní nezastaví.\n"
+    "(„-“ čte standardní vstup) je KROK1<TAB>KROK2<TAB>VÝSTUP, případně ještě\n"
+    "<TAB>MĚŘENÍ1<TAB>MĚŘENÍ2 (číslo jako u --sweep; prázdné pole platí podle\n"
+    "--sweep); prázdné řádky a řádky začínající „#“ se přeskočí. Ostatní volby\n"
+    "platí pro všechny úlohy, zprávy úlohy začínají číslem jejího řádku a selhaná\n"
+    "úloha ostatní nezastaví.\n"
+    "\n"
+    "Kromě souborů kroků čte soubory přístrojů (druh pozná z obsahu):\n"
+    "%FORMATS%"
     "\n"
     "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
     "                                     kroků a tabulky „report“ (bez volby podle\n"
@@ -45,6 +56,12 @@ const char* const kHelp =
     "      --repeat1=SOUBOR               další měření kroku 1 (lze opakovat); s ním\n"
     "                                     se šum kroku 1 bere z rozptylu měření\n"
     "      --repeat2=SOUBOR               totéž pro krok 2\n"
+    "      --sweep=N                      ze souboru s více měřeními (cykly EC-Lab,\n"
+    "                                     více tabulek ZCURVE, kmitočet znovu od\n"
+    "                                     začátku) vezme měření N: 1 první, 2 druhé,\n"
+    "                                     -1 poslední, -2 předposlední; bez volby je\n"
+    "                                     takový soubor odmítnut, s --kk se ověří\n"
+    "                                     každé měření zvlášť\n"
     "  -t, --tolerance=PODÍL              kmitočty se shodují, liší-li se nejvýš\n"
     "                                     o PODÍL většího z nich (např. 0.001 nebo\n"
     "                                     0,001); bez volby musí být stejné\n"
@@ -55,7 +72,9 @@ const char* const kHelp =
     "                                     největší |odchylka| Re a Im v %, zobrazení\n"
     "                                     (Z nebo Y), log F_ext, odhad šumu v %, verdikt\n"
     "                                     „v pořádku“ nebo „podezřelé“; důvod podezření\n"
-    "                                     jde na standardní chybový výstup\n"
+    "                                     jde na standardní chybový výstup; soubor\n"
+    "                                     s více měřeními dá řádek za každé, za jménem\n"
+    "                                     číslo měření (SOUBOR#2)\n"
     "      --kk-method=METODA             „auto“ (výchozí): automatická zkouška (reálné\n"
     "                                     proložení, Z i Y, F_ext a M voleny samy; viz\n"
     "                                     man odecet-cli); „linkk“: linKK jako\n"
@@ -70,8 +89,6 @@ const char* const kHelp =
     "přečíst nebo je vadný, 3 výstup nelze zapsat, 64 chybné použití; s --batch\n"
     "nejvyšší z kódů úloh (vadný řádek seznamu je chybné použití). S --kk: 0 všechny\n"
     "soubory v pořádku, 1 některý podezřelý, 2 některý nelze přečíst nebo ověřit.\n";
-
-namespace {
 
 char ParseSeparator(const std::string& text) {
   if (text == "," || text == ".")
@@ -126,7 +143,8 @@ enum : int {
   kOptionBatch,
   kOptionUncertainty,
   kOptionRepeat1,
-  kOptionRepeat2
+  kOptionRepeat2,
+  kOptionSweep
 };
 
 const option kLongOptions[] = {
@@ -137,6 +155,7 @@ const option kLongOptions[] = {
     {"repeat1", required_argument, nullptr, kOptionRepeat1},
     {"repeat2", required_argument, nullptr, kOptionRepeat2},
     {"batch", required_argument, nullptr, kOptionBatch},
+    {"sweep", required_argument, nullptr, kOptionSweep},
     {"decimal-separator", required_argument, nullptr, 'd'},
     {"format", required_argument, nullptr, 'f'},
     {"output", required_argument, nullptr, 'o'},
@@ -177,6 +196,30 @@ void TakeFileName(std::optional<std::string>& name, const char* value, const cha
 }
 
 }  // namespace
+
+std::string HelpText() {
+  std::string formats;
+  for (const SpectrumFormat& format : SpectrumFormats()) {
+    if (format.kind != SpectrumFileKind::kReport)  // --kk reads reports too, as it says
+      formats += "  " + std::string(format.label) + "\n";
+  }
+  std::string help = kHelpTemplate;
+  const std::string placeholder = "%FORMATS%";
+  help.replace(help.find(placeholder), placeholder.size(), formats);
+  return help;
+}
+
+std::optional<int> ParseSweepNumber(std::string_view text) {
+  int value = 0;
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  if (begin != end && *begin == '+')
+    ++begin;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  if (error != std::errc() || stop != end || value == 0)
+    return std::nullopt;
+  return value;
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   // getopt_long permutes its argv, so it gets copies.
@@ -247,6 +290,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (std::string_view(optarg) == "-")
           throw UsageError("opakované měření nelze číst ze standardního vstupu („-“)");
         (option == kOptionRepeat1 ? line.repeats1 : line.repeats2).emplace_back(optarg);
+        break;
+      case kOptionSweep:
+        if (line.sweep)
+          throw UsageError("měření je zadáno dvakrát");
+        line.sweep = ParseSweepNumber(optarg);
+        if (!line.sweep) {
+          throw UsageError("měření musí být celé číslo různé od 0 (1 první, -1 poslední), ne „" +
+                           QuoteForMessage(optarg) + "“");
+        }
         break;
       case kOptionBatch:
         TakeFileName(line.batch, optarg, "seznam úloh je zadán dvakrát",

@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the user asked of odecet-cli.
@@ -28,6 +29,8 @@ struct CommandLine {
   // The automatic test by default; linKK as impedance.py runs it, for comparing with that.
   enum class KkMethod { kAutomatic, kLinKK };
   KkMethod kkMethod = KkMethod::kAutomatic;
+  // --sweep: which sweep of a file that holds several (1 the first, -1 the last).
+  std::optional<int> sweep;
 };
 
 // Thrown for arguments that do not fit the usage; the message says which.
@@ -45,6 +48,11 @@ class UsageError : public std::runtime_error {
 // step file or -o.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// A sweep's number as --sweep and the batch list take it: a whole number other than 0, 1 the
+// first, -1 the last; none for any other text.
+std::optional<int> ParseSweepNumber(std::string_view text);
+
 // The usage line, and the help that --help prints after it; both use the same placeholders.
+// The help lists the kinds of file from the table of formats.
 extern const char* const kUsage;
-extern const char* const kHelp;
+std::string HelpText();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <new>
+#include <utility>
 
 #include "analysis/kk_automatic.h"
 #include "analysis/kramers_kronig.h"
@@ -26,10 +27,15 @@ namespace {
 
 constexpr std::string_view kProgram = "odecet-cli: ";
 
-StepFile LoadStep(const std::string& path, char separator) {
-  if (path == "-")
-    return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup").file;
-  return LoadSpectrum(path, separator).file;
+StepFile LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
+  const std::string name = path == "-" ? "standardní vstup" : path;
+  LoadedSpectrum loaded =
+      path == "-" ? ReadSpectrumDescriptor(STDIN_FILENO, separator, name,
+                                           SpectrumSources::kMeasurements, sweep)
+                  : LoadSpectrum(path, separator, SpectrumSources::kMeasurements, sweep);
+  if (loaded.zeroHertzRows != 0)
+    say(ZeroHertzNote(name, loaded.zeroHertzRows));
+  return std::move(loaded.file);
 }
 
 // The noise of one step at each point: the spread of its repeated measurements where there are
@@ -53,7 +59,7 @@ int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& p
   std::vector<std::vector<SpectrumPoint>> measurements = {points};
   for (const std::string& repeat : repeats) {
     try {
-      measurements.push_back(LoadStep(repeat, settings.separator).points);
+      measurements.push_back(LoadStep(repeat, settings.separator, settings.sweep, say).points);
     } catch (const StepFileError& error) {
       say(error.what());
       return kBadStepFile;
@@ -97,6 +103,16 @@ int AddUncertainty(const std::array<std::string, 2>& paths,
 
 }  // namespace
 
+std::string ZeroHertzNote(std::string_view fileName, std::size_t rows) {
+  return "Soubor „" + VisibleText(fileName) +
+         "“: vynechány řádky s kmitočtem 0 Hz (počet: " + std::to_string(rows) +
+         "), čekání nebo stejnosměrné měření přístroje, ne body spektra.";
+}
+
+std::string SweepHint() {
+  return "Vyberte jedno měření volbou --sweep=N (1 první, 2 druhé, -1 poslední).";
+}
+
 JobSettings SettingsOf(const CommandLine& line) {
   JobSettings settings;
   if (line.decimalSeparator) {
@@ -110,6 +126,7 @@ JobSettings SettingsOf(const CommandLine& line) {
   settings.uncertainty = line.uncertainty;
   settings.repeats1 = line.repeats1;
   settings.repeats2 = line.repeats2;
+  settings.sweep = line.sweep.value_or(kNoSweepChosen);
   return settings;
 }
 
@@ -127,14 +144,21 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label) {
 }
 
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
-             JobOutput& output, const Say& say) {
+             JobOutput& output, const Say& say, const SweepChoices& sweeps) {
   std::vector<SpectrumPoint>& diff = output.diff;
   output.uncertainty.clear();
   StepFile step1;
   StepFile step2;
+  const int sweep1 = sweeps.step1.value_or(settings.sweep);
+  const int sweep2 = sweeps.step2.value_or(settings.sweep);
   try {
-    step1 = LoadStep(path1, settings.separator);
-    step2 = LoadStep(path2, settings.separator);
+    step1 = LoadStep(path1, settings.separator, sweep1, say);
+    step2 = LoadStep(path2, settings.separator, sweep2, say);
+  } catch (const SweepChoiceError& error) {
+    say(error.what());
+    if (sweep1 == kNoSweepChosen || sweep2 == kNoSweepChosen)
+      say(SweepHint());
+    return kBadStepFile;
   } catch (const StepFileError& error) {
     say(error.what());
     if (settings.locale && !settings.locale->known) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "instruments/spectrum_file.h"
 #include "report/byte_sink.h"
 #include "spectrum/decimal_separator.h"
 #include "spectrum/spectrum_point.h"
@@ -23,6 +24,7 @@ struct JobSettings {
   bool uncertainty = false;
   std::vector<std::string> repeats1;
   std::vector<std::string> repeats2;
+  int sweep = kNoSweepChosen;  // --sweep, for every file that holds several sweeps
 };
 JobSettings SettingsOf(const CommandLine& line);
 
@@ -32,6 +34,17 @@ void Complain(std::FILE* err, std::string_view text, std::string_view label = {}
 
 using Say = std::function<void(std::string_view)>;
 
+// The note on rows left out at 0 Hz, and the hint for a file of several sweeps.
+std::string ZeroHertzNote(std::string_view fileName, std::size_t rows);
+std::string SweepHint();
+
+// A job's own choice of sweep for each step file (a batch line's fourth and fifth fields);
+// without one, the settings' sweep.
+struct SweepChoices {
+  std::optional<int> step1;
+  std::optional<int> step2;
+};
+
 // What a job writes: the difference, and with --uncertainty the uncertainty of each point.
 struct JobOutput {
   std::vector<SpectrumPoint> diff;
@@ -40,8 +53,9 @@ struct JobOutput {
 
 // Reads both step files and subtracts them into `output`, with the uncertainty where asked (its
 // note then said): 0 (kReportWritten), or the job's exit status once `say` has been told why.
+// Rows left out at 0 Hz are noted through `say` too.
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
-             JobOutput& output, const Say& say);
+             JobOutput& output, const Say& say, const SweepChoices& sweeps = {});
 
 // The report's or the table's bytes, made piece by piece as they are written.
 ByteSource ReportSource(const JobOutput& output, const JobSettings& settings);

@@ -6,10 +6,13 @@
 #include <charconv>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/kk_automatic.h"
 #include "analysis/kramers_kronig.h"
 #include "cli/command_line.h"
+#include "cli/job.h"
 #include "instruments/spectrum_file.h"
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
@@ -59,16 +62,12 @@ std::string Line(const std::string& name, const KkAutomaticResult& result, char 
   return line + Verdict(result.passed);
 }
 
-LoadedSpectrum Load(const std::string& path, char separator) {
+LoadedSweeps Load(const std::string& path, char separator) {
   if (path == "-") {
-    return ReadSpectrumDescriptor(STDIN_FILENO, separator, "standardní vstup",
-                                  SpectrumSources::kAlsoReports);
+    return ReadSpectrumDescriptorSweeps(STDIN_FILENO, separator, "standardní vstup",
+                                        SpectrumSources::kAlsoReports);
   }
-  return LoadSpectrum(path, separator, SpectrumSources::kAlsoReports);
-}
-
-void Complain(std::FILE* err, const std::string& message) {
-  std::fprintf(err, "odecet-cli: %s\n", message.c_str());
+  return LoadSpectrumSweeps(path, separator, SpectrumSources::kAlsoReports);
 }
 
 }  // namespace
@@ -81,31 +80,51 @@ int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* ou
   for (const std::string& path : line.kkFiles) {
     const std::string name = path == "-" ? "standardní vstup" : path;
     try {
-      const LoadedSpectrum spectrum = Load(path, separator);
-      const std::vector<SpectrumPoint>& points = spectrum.file.points;
-      bool passed = true;
-      if (linKK) {
-        const KramersKronigResult result = CheckKramersKronig(points, limit);
-        std::fputs(Line(path, result, separator).c_str(), out);
-        passed = result.passed;
+      // A file of several sweeps is checked sweep by sweep (or the one --sweep names), each
+      // line naming its sweep after the file: "name#2".
+      LoadedSweeps sweeps = Load(path, separator);
+      if (sweeps.zeroHertzRows != 0)
+        Complain(err, ZeroHertzNote(name, sweeps.zeroHertzRows));
+      std::vector<LoadedSpectrum> checked;
+      const std::size_t count = sweeps.sweeps.size();
+      if (line.sweep || count == 1) {
+        checked.push_back(ChooseSweep(std::move(sweeps), line.sweep.value_or(1), name));
       } else {
-        KkAutomaticOptions options;
-        options.limitPercent = limit;
-        const KkAutomaticResult result = CheckKramersKronigAutomatic(points, options);
-        std::fputs(Line(path, result, separator).c_str(), out);
-        passed = result.passed;
-        if (!passed) {
+        for (std::size_t i = 0; i < count; ++i)
+          checked.push_back(ChooseSweep(sweeps, static_cast<int>(i + 1), name));
+      }
+      for (const LoadedSpectrum& spectrum : checked) {
+        const std::string label =
+            spectrum.sweeps == 1 ? path : path + "#" + std::to_string(spectrum.sweep);
+        const std::string which =
+            spectrum.sweeps == 1 ? "" : ", měření " + std::to_string(spectrum.sweep);
+        const std::vector<SpectrumPoint>& points = spectrum.file.points;
+        try {
+          bool passed = true;
+          if (linKK) {
+            const KramersKronigResult result = CheckKramersKronig(points, limit);
+            std::fputs(Line(label, result, separator).c_str(), out);
+            passed = result.passed;
+          } else {
+            KkAutomaticOptions options;
+            options.limitPercent = limit;
+            const KkAutomaticResult result = CheckKramersKronigAutomatic(points, options);
+            std::fputs(Line(label, result, separator).c_str(), out);
+            passed = result.passed;
+            if (!passed) {
+              std::fflush(out);
+              Complain(err, "Soubor „" + VisibleText(name) + "“" + which +
+                                " je podezřelý: " + KkReasonText(result, points, separator) + ".");
+            }
+          }
           std::fflush(out);
-          Complain(err, "Soubor „" + VisibleText(name) +
-                            "“ je podezřelý: " + KkReasonText(result, points, separator) + ".");
+          if (!passed)
+            status = std::max<int>(status, kSuspect);
+        } catch (const KramersKronigError& error) {
+          Complain(err, "Soubor „" + VisibleText(name) + "“" + which + ": " + error.what());
+          status = kUnreadable;
         }
       }
-      std::fflush(out);
-      if (!passed)
-        status = std::max<int>(status, kSuspect);
-    } catch (const KramersKronigError& error) {
-      Complain(err, "Soubor „" + VisibleText(name) + "“: " + error.what());
-      status = kUnreadable;
     } catch (const OdecetError& error) {
       Complain(err, error.what());
       status = kUnreadable;

@@ -42,7 +42,7 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
     return kWrongUsage;
   }
   if (line.action == CommandLine::Action::kHelp) {
-    std::fprintf(out, "%s\n%s", kUsage, kHelp);
+    std::fprintf(out, "%s\n%s", kUsage, HelpText().c_str());
     return kReportWritten;
   }
   if (line.action == CommandLine::Action::kVersion) {

@@ -33,6 +33,6 @@ failed=0
 
 run step_file_fuzz "$here/corpus/step" "$examples/comma" "$examples/point"
 run number_text_fuzz "$here/corpus/number"
-run spectrum_file_fuzz "$examples/instruments" "$examples/comma"
+run spectrum_file_fuzz "$examples/instruments" "$examples/comma" "$here/../tests/data/biologic" "$here/../tests/data/pyimpspec"
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -11,6 +11,7 @@
 // hold counter-electrode columns (Re(Zce)/Ohm, -Im(Zwe-ce)/Ohm), so names match exactly. The
 // text is Latin-1 (µ in Cs/µF), already made UTF-8 by the caller.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -18,7 +19,7 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
-std::vector<SpectrumPoint> ReadBioLogicText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadBioLogicText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // "EC-Lab ASCII FILE"
@@ -40,57 +41,34 @@ std::vector<SpectrumPoint> ReadBioLogicText(std::string_view text, std::string_v
   const std::size_t namesLine = lines.number();
   const FieldSeparator separator = SeparatorOfNames(names);
 
-  SpectrumColumns columns;
-  bool found[3] = {false, false, false};
-  std::optional<TableColumn> cycle;
-  FieldCursor fields(names, separator);
-  std::string_view name;
-  for (std::size_t i = 0; fields.Next(name); ++i) {
-    const ColumnName parts = SplitColumnName(name);
-    TableColumn column{i, std::string(name), parts.minus};
-    if (!found[0] && !parts.minus && parts.base == "freq") {
-      CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
-      columns.f = std::move(column);
-      found[0] = true;
-    } else if (!found[1] && !parts.minus && parts.base == "Re(Z)") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.re = std::move(column);
-      found[1] = true;
-    } else if (!found[2] && parts.base == "Im(Z)") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.im = std::move(column);
-      found[2] = true;
-    } else if (!cycle && name == "cycle number") {
-      cycle = column;
+  // EC-Lab 11.61 writes an empty name and one more after the last column its rows have: the
+  // names end at the first empty one.
+  std::size_t headFields = CountFields(names, separator);
+  {
+    FieldCursor fields(names, separator);
+    std::string_view name;
+    for (std::size_t i = 0; i < headFields && fields.Next(name); ++i) {
+      if (name.empty())
+        headFields = i;
     }
   }
-  const char* wanted[3] = {"„freq/Hz“", "„Re(Z)/Ohm“", "„-Im(Z)/Ohm“"};
-  for (int i = 0; i < 3; ++i) {
-    if (!found[i])
-      ThrowMissingColumn(fileName, namesLine, wanted[i]);
-  }
+  // Names match exactly: some techniques also write counter-electrode columns (Re(Zce)/Ohm).
+  using Unit = WantedColumn::Unit;
+  const WantedColumn wanted[] = {
+      {"„freq/Hz“", [](const ColumnName& p, auto) { return !p.minus && p.base == "freq"; },
+       Unit::kHertz},
+      {"„Re(Z)/Ohm“", [](const ColumnName& p, auto) { return !p.minus && p.base == "Re(Z)"; },
+       Unit::kOhm},
+      {"„-Im(Z)/Ohm“", [](const ColumnName& p, auto) { return p.base == "Im(Z)"; }, Unit::kOhm},
+      {{}, [](auto, std::string_view name) { return name == "cycle number"; }},
+  };
+  const auto found = MatchColumns(names, separator, wanted, fileName, namesLine, headFields);
+  const SpectrumColumns columns{*found[0], *found[1], *found[2]};
+  const std::optional<TableColumn>& cycle = found[3];
 
-  TableRows rows(fileName, columns, separator,
-                 {.headFields = CountFields(names, separator), .headLine = namesLine});
-  std::size_t cycles = 0;
-  double lastCycle = 0.0;
-  std::size_t secondCycleLine = 0;
-  ForEachRow(lines, [&](std::string_view row, std::size_t number) {
-    rows.Add(row, number);
-    if (!cycle)
-      return;
-    const double value = rows.Number(row, number, *cycle);
-    if (cycles == 0 || value != lastCycle) {
-      if (++cycles == 2)
-        secondCycleLine = number;
-      lastCycle = value;
-    }
-  });
-  if (cycles > 1) {
-    ThrowAtLine(fileName, secondCycleLine,
-                "začíná další cyklus (sloupec „cycle number“), soubor tedy obsahuje více měření "
-                "(počet: " +
-                    std::to_string(cycles) + "). Program čte jen jedno spektrum.");
-  }
+  TableRows rows(fileName, columns, separator, {.headFields = headFields, .headLine = namesLine});
+  if (cycle)
+    rows.SplitBy(*cycle);
+  ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }

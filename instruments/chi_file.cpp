@@ -29,7 +29,7 @@ bool IsNamesLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<SpectrumPoint> ReadChInstrumentsText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadChInstrumentsText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view names;
   bool found = false;
@@ -45,32 +45,18 @@ std::vector<SpectrumPoint> ReadChInstrumentsText(std::string_view text, std::str
                                        ? FieldSeparator::kCommaSpace
                                        : FieldSeparator::kComma;
 
-  SpectrumColumns columns;
-  bool have[3] = {false, false, false};
-  FieldCursor fields(names, separator);
-  std::string_view name;
-  for (std::size_t i = 0; fields.Next(name); ++i) {
-    const ColumnName parts = SplitColumnName(name);
-    const TableColumn column{i, std::string(name), parts.minus};
-    if (!have[0] && !parts.minus && EqualsIgnoringCase(parts.base, "Freq")) {
-      CheckFrequencyUnit(fileName, namesLine, name, parts.unit);
-      columns.f = column;
-      have[0] = true;
-    } else if (!have[1] && !parts.minus && parts.base == "Z'") {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.re = column;
-      have[1] = true;
-    } else if (!have[2] && (parts.base == "Z\"" || parts.base == "Z''")) {
-      CheckOhmUnit(fileName, namesLine, name, parts.unit);
-      columns.im = column;
-      have[2] = true;
-    }
-  }
-  const char* wanted[3] = {"„Freq/Hz“", "„Z'/ohm“", "„Z\"/ohm“"};
-  for (int i = 0; i < 3; ++i) {
-    if (!have[i])
-      ThrowMissingColumn(fileName, namesLine, wanted[i]);
-  }
+  using Unit = WantedColumn::Unit;
+  const WantedColumn wanted[] = {
+      {"„Freq/Hz“",
+       [](const ColumnName& p, auto) { return !p.minus && EqualsIgnoringCase(p.base, "Freq"); },
+       Unit::kHertz},
+      {"„Z'/ohm“", [](const ColumnName& p, auto) { return !p.minus && p.base == "Z'"; },
+       Unit::kOhm},
+      {"„Z\"/ohm“", [](const ColumnName& p, auto) { return p.base == "Z\"" || p.base == "Z''"; },
+       Unit::kOhm},
+  };
+  const auto matched = MatchColumns(names, separator, wanted, fileName, namesLine);
+  const SpectrumColumns columns{*matched[0], *matched[1], *matched[2]};
 
   TableRows rows(fileName, columns, separator,
                  {.headFields = CountFields(names, separator), .headLine = namesLine});

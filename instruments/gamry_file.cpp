@@ -55,16 +55,6 @@ bool StartsZCurve(std::string_view line) {
          type == "TABLE";
 }
 
-std::optional<std::size_t> ColumnIndex(std::string_view names, std::string_view wanted) {
-  FieldCursor fields(names, FieldSeparator::kBlanks);
-  std::string_view field;
-  for (std::size_t i = 0; fields.Next(field); ++i) {
-    if (field == wanted)
-      return i;
-  }
-  return std::nullopt;
-}
-
 std::string_view FieldOf(std::string_view line, std::size_t index) {
   FieldCursor fields(line, FieldSeparator::kBlanks);
   std::string_view field;
@@ -75,28 +65,9 @@ std::string_view FieldOf(std::string_view line, std::size_t index) {
   return {};
 }
 
-}  // namespace
-
-std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view fileName) {
-  const std::string file = FilePlace(fileName);
-  std::size_t tables = 0;
-  std::size_t tableLine = 0;
-  {
-    LineCursor lines(text);
-    std::string_view line;
-    while (lines.Next(line)) {
-      if (StartsZCurve(line) && tables++ == 0)
-        tableLine = lines.number();
-    }
-  }
-  if (tables == 0)
-    throw StepFileError(file + " (Gamry DTA) neobsahuje tabulku impedance „ZCURVE“.");
-  if (tables > 1) {
-    throw StepFileError(file +
-                        " obsahuje více tabulek impedance „ZCURVE“, tedy více měření (počet: " +
-                        std::to_string(tables) + "). Program čte jen jedno spektrum.");
-  }
-
+// Reads the ZCURVE table whose tag stands on `tableLine` into `rows`, as a sweep of its own.
+void ReadZCurve(std::string_view text, std::string_view fileName, std::size_t tableLine,
+                std::optional<TableRows>& rows) {
   LineCursor lines(text);
   std::string_view line;
   while (lines.number() < tableLine)
@@ -107,26 +78,39 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
     ThrowAtLine(fileName, tableLine, "soubor končí hned za začátkem tabulky „ZCURVE“.");
   const std::size_t namesLine = lines.number() - 1;
 
-  SpectrumColumns columns;
-  for (auto [column, name] : {std::pair{&columns.f, "Freq"}, std::pair{&columns.re, "Zreal"},
-                              std::pair{&columns.im, "Zimag"}}) {
-    const std::optional<std::size_t> index = ColumnIndex(names, name);
-    if (!index)
-      ThrowMissingColumn(fileName, namesLine, std::string("„") + name + "“");
-    column->index = *index;
-    column->name = name;
-    const std::string_view unit = FieldOf(units, *index);
+  const auto named = [](std::string_view wanted) {
+    return [wanted](const ColumnName&, std::string_view name) { return name == wanted; };
+  };
+  const WantedColumn wanted[] = {
+      {"„Freq“", named("Freq")}, {"„Zreal“", named("Zreal")}, {"„Zimag“", named("Zimag")}};
+  const auto found = MatchColumns(names, FieldSeparator::kBlanks, wanted, fileName, namesLine);
+  SpectrumColumns columns{*found[0], *found[1], *found[2]};
+  // The units stand on the row under the names.
+  for (TableColumn* column : {&columns.f, &columns.re, &columns.im}) {
+    const std::string_view unit = FieldOf(units, column->index);
     if (unit.empty())
       continue;  // no unit written: the format's own, Hz and ohm
     if (column == &columns.f)
-      CheckFrequencyUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckFrequencyUnit(fileName, namesLine + 1, column->name, unit);
     else
-      CheckOhmUnit(fileName, namesLine + 1, name, unit);
+      column->scale = CheckOhmUnit(fileName, namesLine + 1, column->name, unit);
   }
 
-  TableRows rows(
-      fileName, columns, FieldSeparator::kBlanks,
-      {.headFields = CountFields(names, FieldSeparator::kBlanks), .headLine = namesLine});
+  // Every table has its own names line; the tables of one file have the same columns, and the
+  // points go on in the first table's rows.
+  if (!rows) {
+    rows.emplace(fileName, columns, FieldSeparator::kBlanks,
+                 TableRows::Rules{.splitSweeps = false,
+                                  .headFields = CountFields(names, FieldSeparator::kBlanks),
+                                  .headLine = namesLine});
+  } else if (rows->columns().f.index != columns.f.index ||
+             rows->columns().re.index != columns.re.index ||
+             rows->columns().im.index != columns.im.index) {
+    ThrowAtLine(fileName, namesLine,
+                "tabulka „ZCURVE“ má jiné sloupce než první tabulka souboru; soubor je "
+                "poškozený nebo ručně upravený.");
+  }
+  rows->BreakSweep();
   while (lines.Next(line) && !IsBlank(line) && !IsTagLine(line)) {
     if (!IsRow(line)) {
       ThrowAtLine(fileName, lines.number(),
@@ -135,7 +119,30 @@ std::vector<SpectrumPoint> ReadGamryText(std::string_view text, std::string_view
                       "„EXPERIMENTABORTED“ nebo konec souboru); soubor je poškozený nebo ručně "
                       "upravený.");
     }
-    rows.Add(line, lines.number());
+    rows->Add(line, lines.number());
   }
-  return rows.Finish();
+}
+
+}  // namespace
+
+SpectrumSweeps ReadGamryText(std::string_view text, std::string_view fileName) {
+  std::vector<std::size_t> tables;
+  {
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+      if (StartsZCurve(line))
+        tables.push_back(lines.number());
+    }
+  }
+  if (tables.empty()) {
+    throw StepFileError(FilePlace(fileName) +
+                        " (Gamry DTA) neobsahuje tabulku impedance „ZCURVE“.");
+  }
+  std::optional<TableRows> rows;
+  for (const std::size_t tableLine : tables)
+    ReadZCurve(text, fileName, tableLine, rows);
+  SpectrumSweeps sweeps = rows->Finish();
+  sweeps.splitBy = "tabulky „ZCURVE“";
+  return sweeps;
 }

@@ -31,17 +31,20 @@ bool IsReportHead(std::string_view first, std::string_view second) {
          second.find_first_not_of('-') == std::string_view::npos;
 }
 
-std::vector<SpectrumPoint> ReadReportText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadReportText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // the head
   lines.Next(line);  // the rule
-  TableRows rows(
-      fileName,
-      {TableColumn{0, "f (Hz)", false}, TableColumn{1, "Re (Ohm)", false},
-       TableColumn{2, "-Im (Ohm)", true}},
-      FieldSeparator::kBlanks,
-      TableRows::Rules{.oneSweep = false, .allowEmpty = true, .headFields = 3, .headLine = 1});
+  TableRows rows(fileName,
+                 {TableColumn{0, "f (Hz)", false}, TableColumn{1, "Re (Ohm)", false},
+                  TableColumn{2, "-Im (Ohm)", true}},
+                 FieldSeparator::kBlanks,
+                 TableRows::Rules{.splitSweeps = false,
+                                  .allowEmpty = true,
+                                  .skipZeroHertz = false,
+                                  .headFields = 3,
+                                  .headLine = 1});
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }

@@ -1,6 +1,8 @@
 #include "instruments/table_rows.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 #include "spectrum/decimal_text.h"
@@ -22,6 +24,11 @@ bool FieldAt(std::string_view line, FieldSeparator separator, std::size_t index,
 }
 
 }  // namespace
+
+std::string TooManySweepsText() {
+  return "začíná zde " + std::to_string(kMaxSweeps + 1) +
+         ". měření; program čte soubory nejvýše o " + std::to_string(kMaxSweeps) + " měřeních.";
+}
 
 std::string FilePlace(std::string_view fileName) {
   return "Soubor „" + VisibleText(fileName) + "“";
@@ -45,24 +52,57 @@ void ThrowMissingColumn(std::string_view fileName, std::size_t line, const std::
   ThrowAtLine(fileName, line, "chybí sloupec " + wanted + ".");
 }
 
-void CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                        std::string_view unit) {
-  if (!IsHertz(unit)) {
+double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                          std::string_view unit) {
+  const std::optional<double> factor = HertzFactor(unit);
+  if (!factor) {
     ThrowAtColumn(fileName, line, column,
                   "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Hz; program čte kmitočet jen v Hz, aby jej nečetl ve špatném "
-                      "měřítku.");
+                      "“ není Hz, kHz, MHz ani mHz; program jiné jednotky kmitočtu nečte, aby "
+                      "jej nečetl ve špatném měřítku.");
   }
+  return *factor;
 }
 
-void CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                  std::string_view unit) {
-  if (!IsOhm(unit)) {
+double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                    std::string_view unit) {
+  const std::optional<double> factor = OhmFactor(unit);
+  if (!factor) {
     ThrowAtColumn(fileName, line, column,
                   "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Ohm; program čte impedanci jen v Ohm (Ω), aby ji nečetl ve "
-                      "špatném měřítku.");
+                      "“ není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ; program jiné jednotky impedance "
+                      "nečte, aby ji nečetl ve špatném měřítku.");
   }
+  return *factor;
+}
+
+std::vector<std::optional<TableColumn>> MatchColumns(std::string_view names,
+                                                     FieldSeparator separator,
+                                                     std::span<const WantedColumn> wanted,
+                                                     std::string_view fileName, std::size_t line,
+                                                     std::size_t fieldsEnd) {
+  std::vector<std::optional<TableColumn>> found(wanted.size());
+  FieldCursor fields(names, separator);
+  std::string_view name;
+  for (std::size_t i = 0; i < fieldsEnd && fields.Next(name); ++i) {
+    const ColumnName parts = SplitColumnName(name);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+      if (found[k] || !wanted[k].fits(parts, name))
+        continue;
+      TableColumn column{i, std::string(name), parts.minus};
+      if (wanted[k].unit == WantedColumn::Unit::kHertz)
+        column.scale = CheckFrequencyUnit(fileName, line, name, parts.unit);
+      else if (wanted[k].unit == WantedColumn::Unit::kOhm)
+        column.scale = CheckOhmUnit(fileName, line, name, parts.unit);
+      found[k] = std::move(column);
+      break;
+    }
+  }
+  for (std::size_t k = 0; k < wanted.size(); ++k) {
+    if (!found[k] && !wanted[k].shown.empty())
+      ThrowMissingColumn(fileName, line, std::string(wanted[k].shown));
+  }
+  return found;
 }
 
 TableRows::TableRows(std::string_view fileName, SpectrumColumns columns, FieldSeparator separator,
@@ -89,6 +129,7 @@ double TableRows::Parse(std::string_view text, std::size_t lineNumber, const Tab
       ThrowAtColumn(fileName_, lineNumber, column.name, error.what());
     }
   }
+  value *= column.scale;
   return column.minus ? -value : value;
 }
 
@@ -141,32 +182,64 @@ SpectrumPoint TableRows::Add(std::string_view line, std::size_t lineNumber) {
   }
   if (fields < rules_.headFields)
     refuseCount();
-  if (rows_ == 0) {
-    firstFrequency_ = point.f;
-    sweeps_ = 1;
-  } else if (point.f == firstFrequency_) {
-    if (++sweeps_ == 2)
-      secondSweepLine_ = lineNumber;
+  if (rules_.polar) {
+    const double modulus = point.re;
+    const double phase = point.im * (std::numbers::pi / 180.0);
+    point.re = modulus * std::cos(phase);
+    point.im = modulus * std::sin(phase);
+  }
+  if (key_) {
+    const double key = Number(line, lineNumber, *key_);
+    if (rows_ != 0 && key != lastKey_)
+      keyChanged_ = true;
+    lastKey_ = key;
   }
   ++rows_;
-  if (points_.size() < static_cast<std::size_t>(MaxPoints))
-    points_.push_back(point);
+  if (rules_.skipZeroHertz && point.f == 0.0) {
+    ++zeroHertzRows_;
+    return point;
+  }
+  const bool restarts = rules_.splitSweeps && !sweeps_.empty() && point.f == firstFrequency_;
+  if (sweeps_.empty() || breakPending_ || keyChanged_ || restarts) {
+    if (sweeps_.size() == kMaxSweeps)
+      ThrowAtLine(fileName_, lineNumber, TooManySweepsText());
+    // What told the first two apart, for the message about a file of several.
+    if (sweeps_.size() == 1) {
+      splitBy_ = keyChanged_ ? "sloupec „" + QuoteForMessage(key_->name) + "“"
+                 : restarts  ? std::string("kmitočet se vrací na první hodnotu")
+                             : std::string();
+    }
+    keyChanged_ = false;
+    sweeps_.emplace_back();
+    sweepRows_.push_back(0);
+    sweepLines_.push_back(lineNumber);
+    firstFrequency_ = point.f;
+    breakPending_ = false;
+  }
+  if (sweeps_.back().size() < static_cast<std::size_t>(MaxPoints))
+    sweeps_.back().push_back(point);
+  ++sweepRows_.back();
   return point;
 }
 
-std::vector<SpectrumPoint> TableRows::Finish() {
-  if (rows_ == 0 && !rules_.allowEmpty)
-    throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
-  if (rules_.oneSweep && sweeps_ > 1) {
-    throw StepFileError(LinePlace(fileName_, secondSweepLine_) +
-                        ": kmitočet se vrací na první hodnotu, soubor tedy obsahuje více měření "
-                        "(počet: " +
-                        std::to_string(sweeps_) +
-                        "). Program čte jen jedno spektrum; uložte každé měření zvlášť.");
+SpectrumSweeps TableRows::Finish() {
+  if (sweeps_.empty()) {
+    if (rows_ == 0 && !rules_.allowEmpty)
+      throw StepFileError(FilePlace(fileName_) + " neobsahuje žádný bod spektra.");
+    if (rows_ != 0) {
+      throw StepFileError(FilePlace(fileName_) + " má jen řádky s kmitočtem 0 Hz (počet: " +
+                          std::to_string(rows_) + "), žádný bod spektra.");
+    }
+    sweeps_.emplace_back();
   }
-  if (rows_ > static_cast<std::size_t>(MaxPoints)) {
-    throw StepFileError(FilePlace(fileName_) + ": počet bodů je " + std::to_string(rows_) +
+  for (std::size_t i = 0; i < sweeps_.size(); ++i) {
+    if (sweepRows_.empty() || sweepRows_[i] <= static_cast<std::size_t>(MaxPoints))
+      continue;
+    const std::string where = sweeps_.size() == 1 ? FilePlace(fileName_)
+                                                  : LinePlace(fileName_, sweepLines_[i]) +
+                                                        " (měření " + std::to_string(i + 1) + ")";
+    throw StepFileError(where + ": počet bodů je " + std::to_string(sweepRows_[i]) +
                         ", program zpracuje nejvýše " + std::to_string(MaxPoints) + " bodů.");
   }
-  return std::move(points_);
+  return {std::move(sweeps_), zeroHertzRows_, std::move(splitBy_), std::move(sweepLines_)};
 }

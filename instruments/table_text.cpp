@@ -186,3 +186,41 @@ bool IsOhm(std::string_view unit) {
   return EqualsIgnoringCase(unit, "Ohm") || EqualsIgnoringCase(unit, "Ohms") ||
          unit == "\xCE\xA9" || unit == "\xE2\x84\xA6";
 }
+
+namespace {
+
+// An SI prefix as instruments write it before Hz or Ohm: case matters, m is milli and M mega.
+std::optional<double> PrefixFactor(char prefix) {
+  switch (prefix) {
+    case 'm':
+      return 1e-3;
+    case 'k':
+    case 'K':
+      return 1e3;
+    case 'M':
+      return 1e6;
+    case 'G':
+      return 1e9;
+    default:
+      return std::nullopt;
+  }
+}
+
+template <class IsUnit>
+std::optional<double> Factor(std::string_view unit, IsUnit isUnit) {
+  if (isUnit(unit))
+    return 1.0;
+  if (unit.size() < 2 || !isUnit(unit.substr(1)))
+    return std::nullopt;
+  return PrefixFactor(unit.front());
+}
+
+}  // namespace
+
+std::optional<double> HertzFactor(std::string_view unit) {
+  return Factor(unit, IsHertz);
+}
+
+std::optional<double> OhmFactor(std::string_view unit) {
+  return Factor(unit, IsOhm);
+}

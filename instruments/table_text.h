@@ -72,3 +72,8 @@ ColumnName SplitColumnName(std::string_view name);
 // Hz in any case; Ohm, ohm, ohms or Ω (either code point).
 bool IsHertz(std::string_view unit);
 bool IsOhm(std::string_view unit);
+
+// What a value in `unit` is multiplied by to give Hz or Ohm: 1 for Hz and Ohm, 1e3 for kHz and
+// kΩ, 1e-3 for mHz and mΩ, 1e6 for MHz and MΩ, 1e9 for GΩ; none for any other unit.
+std::optional<double> HertzFactor(std::string_view unit);
+std::optional<double> OhmFactor(std::string_view unit);

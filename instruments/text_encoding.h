@@ -13,6 +13,8 @@ class Utf8Source : public ChunkSource {
  public:
   explicit Utf8Source(ChunkSource& raw) : raw_(raw) {}
   std::string_view NextChunk() override;
+  // Whether the text is decoded (UTF-16), once the first chunk has been handed out.
+  bool decodes() const { return order_ == Order::kLittleEndian || order_ == Order::kBigEndian; }
 
  private:
   enum class Order { kUndecided, kNone, kLittleEndian, kBigEndian };

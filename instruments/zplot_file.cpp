@@ -32,7 +32,7 @@ bool IsNamesLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view fileName) {
+SpectrumSweeps ReadZPlotText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
   std::optional<std::size_t> declared;
@@ -68,25 +68,18 @@ std::vector<SpectrumPoint> ReadZPlotText(std::string_view text, std::string_view
 
   const FieldSeparator nameSeparator =
       names.find('\t') != std::string_view::npos ? FieldSeparator::kTab : FieldSeparator::kBlanks;
-  SpectrumColumns columns;
-  bool found[3] = {false, false, false};
-  FieldCursor fields(names, nameSeparator);
-  std::string_view name;
-  for (std::size_t i = 0; fields.Next(name); ++i) {
-    const std::pair<TableColumn*, const char*> wanted[3] = {
-        {&columns.f, "Freq(Hz)"}, {&columns.re, "Z'(a)"}, {&columns.im, "Z''(b)"}};
-    for (int k = 0; k < 3; ++k) {
-      if (!found[k] && EqualsIgnoringCase(name, wanted[k].second)) {
-        *wanted[k].first = TableColumn{i, std::string(name), false};
-        found[k] = true;
-      }
-    }
-  }
-  const char* missing[3] = {"„Freq(Hz)“", "„Z'(a)“", "„Z''(b)“"};
-  for (int k = 0; k < 3; ++k) {
-    if (!found[k])
-      ThrowMissingColumn(fileName, namesLine, missing[k]);
-  }
+  const auto named = [](std::string_view wanted) {
+    return [wanted](const ColumnName&, std::string_view name) {
+      return EqualsIgnoringCase(name, wanted);
+    };
+  };
+  const WantedColumn wanted[] = {{"„Freq(Hz)“", named("Freq(Hz)")},
+                                 {"„Z'(a)“", named("Z'(a)")},
+                                 {"„Z''(b)“", named("Z''(b)")}};
+  const auto found = MatchColumns(names, nameSeparator, wanted, fileName, namesLine);
+  // The names carry no sign: Z''(b) is Im itself.
+  SpectrumColumns columns{*found[0], *found[1], *found[2]};
+  columns.f.minus = columns.re.minus = columns.im.minus = false;
 
   // Names and rows may use different separators: each is counted by its own.
   const TableRows::Rules rules{.headFields = CountFields(names, nameSeparator),

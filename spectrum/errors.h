@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -24,6 +25,24 @@ class ConversionError : public OdecetError {
 class StepFileError : public OdecetError {
  public:
   using OdecetError::OdecetError;
+};
+
+// A file that holds several sweeps (cycles, tables, the frequency starting again) where one was
+// wanted, or a choice of sweep that it does not hold. `sweeps` is how many it holds.
+class SweepChoiceError : public StepFileError {
+ public:
+  SweepChoiceError(std::string message, std::size_t sweeps)
+      : StepFileError(std::move(message)), sweeps_(sweeps) {}
+  std::size_t sweeps() const { return sweeps_; }
+
+ private:
+  std::size_t sweeps_;
+};
+
+// A file that is neither a step file nor of a kind the program reads.
+class UnknownFileKindError : public StepFileError {
+ public:
+  using StepFileError::StepFileError;
 };
 
 // A difference beyond the range of a double: no report can show it.

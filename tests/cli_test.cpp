@@ -27,6 +27,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct Outcome {
@@ -711,6 +712,74 @@ TEST_F(CliTest, TheSampleSpectraSubtractCleanlyWithEitherSeparator) {
   }
 }
 
+// A file of several sweeps gives the one --sweep names, in every operand and batch job, or a
+// job's own choice; without one it is refused, saying how many it holds.
+TEST_F(CliTest, ASweepIsChosenWhereAFileHoldsSeveral) {
+  const std::string head = "f (Hz);Re (Ohm);Im (Ohm)\n";
+  const std::string k2 = "100;2;1,25\n200;3;-2E-7\n";  // the points of k2.txt
+  dir.Write("two.csv", head + "100;9;9\n200;9;9\n" + k2);
+  dir.Write("first.csv", head + k2 + "100;9;9\n200;9;9\n");
+  dir.Write("waits.csv", head + "0;1;0\n" + k2 + "0;1;0\n");
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;  // a part of the messages; empty: none, and the report is `expected`
+  } cases[] = {
+      {{"-d,", "--sweep=2", "k1.txt", "two.csv"}, 0, ""},
+      {{"-d,", "--sweep=-1", "k1.txt", "two.csv"}, 0, ""},
+      {{"-d,", "--sweep=+1", "k1.txt", "first.csv"}, 0, ""},
+      {{"-d,", "--sweep", "-2", "k1.txt", "first.csv"}, 0, ""},
+      {{"-d,", "--sweep=5", "k1.txt", "k2.txt"}, 0, ""},  // one sweep each: read as they are
+      {{"-d,", "k1.txt", "two.csv"},
+       2,
+       "odecet-cli: Soubor „two.csv“ obsahuje více měření (počet: 2; kmitočet se vrací na první "
+       "hodnotu; druhé začíná na řádku 4). Program čte jen jedno spektrum.\nodecet-cli: Vyberte "
+       "jedno měření volbou --sweep=N (1 první, 2 druhé, -1 poslední).\n"},
+      {{"-d,", "--sweep=3", "k1.txt", "two.csv"}, 2, "obsahuje jen 2 měření, měření 3 v něm není"},
+      {{"--sweep=0", "k1.txt", "two.csv"}, 64, "měření musí být celé číslo různé od 0"},
+      {{"--sweep=1x", "k1.txt", "two.csv"}, 64, "ne „1x“"},
+      {{"--sweep=1", "--sweep=2", "k1.txt", "two.csv"}, 64, "měření je zadáno dvakrát"},
+  };
+  for (const auto& [arguments, status, err] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    const Outcome outcome = RunCli(dir, arguments);
+    EXPECT_EQ(outcome.status, status) << outcome.err;
+    if (err.empty()) {
+      EXPECT_EQ(outcome.err, "");
+      EXPECT_EQ(outcome.out, expected);
+    } else {
+      EXPECT_THAT(outcome.err, HasSubstr(err));
+    }
+  }
+  // Rows at 0 Hz are left out with a note, not taken for sweeps.
+  const Outcome waits = RunCli(dir, {"-d,", "k1.txt", "waits.csv"});
+  EXPECT_EQ(waits.status, 0) << waits.err;
+  EXPECT_EQ(waits.out, expected);
+  EXPECT_EQ(waits.err,
+            "odecet-cli: Soubor „waits.csv“: vynechány řádky s kmitočtem 0 Hz (počet: 2), čekání "
+            "nebo stejnosměrné měření přístroje, ne body spektra.\n");
+
+  // A batch line may name each step file's sweep in a fourth and a fifth field; an empty one
+  // leaves it to --sweep.
+  dir.Write("list.txt",
+            "k1.txt\ttwo.csv\ta.txt\t\t2\n"
+            "k1.txt\tfirst.csv\tb.txt\t-1\t1\n"
+            "k1.txt\ttwo.csv\tc.txt\n"
+            "k1.txt\ttwo.csv\td.txt\t1\tdruhé\n"
+            "k1.txt\ttwo.csv\te.txt\t1\n");
+  const Outcome batch = RunCli(dir, {"-d,", "--batch=list.txt"});
+  EXPECT_EQ(batch.status, 64);
+  EXPECT_EQ(ReadAll(dir.path() + "/a.txt"), expected);
+  EXPECT_EQ(ReadAll(dir.path() + "/b.txt"), expected);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/c.txt"));
+  EXPECT_THAT(batch.err, HasSubstr("odecet-cli: řádek 3: Soubor „two.csv“ obsahuje více měření"));
+  EXPECT_THAT(batch.err, HasSubstr("řádek 4: Pole MĚŘENÍ2 „druhé“ není číslo měření"));
+  EXPECT_THAT(batch.err, HasSubstr("řádek 5: Řádek nemá tři pole oddělená tabulátorem"));
+  const Outcome chosen = RunCli(dir, {"-d,", "--sweep=2", "--batch=list.txt"});
+  EXPECT_EQ(ReadAll(dir.path() + "/c.txt"), expected);
+  EXPECT_THAT(chosen.err, Not(HasSubstr("řádek 1:")));
+}
+
 // A Gamry and a BioLogic file of the sample cell give the very report of its step files, from
 // a path and through a pipe on standard input.
 TEST_F(CliTest, InstrumentFilesGiveTheReportOfTheirStepFiles) {
@@ -782,6 +851,8 @@ TEST(CliKramersKronig, LinKKPrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
   dir.Write("comma.txt", ReadAll(ODECET_EXAMPLES "/comma/3-zebra.txt"));
   dir.Write("resistor.txt", "3\n1000 47 0\n100 47 0\n10 47 0\n");
   dir.Write("zero.txt", "2\n0 47 0\n10 47 0\n");
+  // Four cycles of a real cell, from EC-Lab's binary file.
+  dir.Write("cycles.mpr", ReadAll(ODECET_TEST_DATA "/biologic/ec-lab-11.50-peis-4-cycles.mpr"));
   const std::string passes =
       "\t[0-9]+\t0\\.[0-9]{4}\t[0-9]\\.[0-9]{3}e-[0-9]{2}\t0\\.[0-9]{3}\t"
       "0\\.[0-9]{3}\tv pořádku\n";
@@ -816,6 +887,19 @@ TEST(CliKramersKronig, LinKKPrintsOneLinePerFileAndExitsWithTheWorstVerdict) {
        2,
        "",
        "Soubor „zero.txt“: Kramersovu–Kronigovu"},
+      {{"--kk", "--kk-method=linkk", "-d.", "cycles.mpr"},
+       0,
+       "cycles\\.mpr#1" + passes + "cycles\\.mpr#2" + passes + "cycles\\.mpr#3" + passes +
+           "cycles\\.mpr#4" + passes,
+       ""},
+      {{"--kk", "--kk-method=linkk", "-d.", "--sweep=-1", "cycles.mpr", "new.txt"},
+       0,
+       "cycles\\.mpr#4" + passes + "new\\.txt" + passes,
+       ""},
+      {{"--kk", "--kk-method=linkk", "-d.", "--sweep=9", "cycles.mpr"},
+       2,
+       "",
+       "obsahuje jen 4 měření"},
       {{"--kk", "--kk-method=linkk"}, 64, "", "chybí SOUBOR"},
       {{"--kk", "--kk-method=linkk", "-o", "x", "old.txt"}, 64, "", "„-o“"},
       {{"--kk-limit=2", "old.txt", "new.txt"}, 64, "", "„--kk-limit“"},

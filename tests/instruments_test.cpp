@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,9 @@ namespace {
 using ::testing::HasSubstr;
 
 LoadedSpectrum Read(std::string_view text, char separator = '.',
-                    SpectrumSources sources = SpectrumSources::kMeasurements) {
-  return ReadSpectrumText(text, separator, "m.dat", sources);
+                    SpectrumSources sources = SpectrumSources::kMeasurements,
+                    int sweep = kNoSweepChosen) {
+  return ReadSpectrumText(text, separator, "m.dat", sources, sweep);
 }
 
 std::string ErrorOf(std::string_view text,
@@ -130,8 +133,11 @@ TEST(InstrumentFiles, AReportLoadsOnlyWhereReportsAreWelcome) {
 
 TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   std::string tooMany = "f (Hz);Re (Ohm);Im (Ohm)\n";
-  for (int i = 1; i <= 1001; ++i)
+  std::string tooManySweeps = tooMany;
+  for (int i = 1; i <= 1001; ++i) {
     tooMany += std::to_string(i) + ";1;2\n";
+    tooManySweeps += "5;1;2\n";  // each row a sweep of its own
+  }
   const struct {
     std::string text;
     std::vector<std::string> says;
@@ -141,15 +147,18 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
        {"řádek 12, sloupec „Zimag“: řádek končí před tímto sloupcem (údajů na řádku: 4, jmen "
         "sloupců v záhlaví na řádku 9: 10)."}},
       {Replace(kGamry, "10.5", "10.5.1"), {"řádek 11, sloupec „Zreal“: „10.5.1“ není platné"}},
-      {kGamry + "ZCURVE\tTABLE\r\n", {"více tabulek impedance „ZCURVE“", "počet: 2"}},
-      {Replace(kGamry, "\tHz\t", "\tkHz\t"), {"řádek 10, sloupec „Freq“: jednotka „kHz“ není Hz"}},
+      {kGamry + kGamry.substr(kGamry.find("ZCURVE")),
+       {"„m.dat“ obsahuje více měření (počet: 2; tabulky „ZCURVE“; druhé začíná na řádku 18)"}},
+      {kGamry + "ZCURVE\tTABLE\r\n", {"řádek 15: soubor končí hned za začátkem tabulky"}},
+      {Replace(kGamry, "\tHz\t", "\trad/s\t"),
+       {"řádek 10, sloupec „Freq“: jednotka „rad/s“ není Hz, kHz, MHz ani mHz"}},
       {Replace(kBioLogic, "-Im(Z)/Ohm", "-Im(Zwe)/Ohm"), {"řádek 4: chybí sloupec „-Im(Z)/Ohm“."}},
       {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5"),
        {"řádek 6, sloupec „Re(Z)/Ohm“: řádek končí"}},
       {Replace(kBioLogic, "\t11\t1\t", "\t11\t2\t"),
-       {"řádek 6: začíná další cyklus (sloupec „cycle number“)", "počet: 2"}},
-      {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/mOhm"),
-       {"sloupec „Re(Z)/mOhm“: jednotka „mOhm“ není Ohm"}},
+       {"obsahuje více měření (počet: 2; sloupec „cycle number“; druhé začíná na řádku 6)"}},
+      {Replace(kBioLogic, "Re(Z)/Ohm", "Re(Z)/uOhm"),
+       {"sloupec „Re(Z)/uOhm“: jednotka „uOhm“ není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ"}},
       {Replace(kBioLogic, "lines : 4", "lines : 40"), {"končí před řádkem 40"}},
       {Replace(kZPlot, "Z''(b)", "Z''(c)"), {"řádek 4: chybí sloupec „Z''(b)“."}},
       {Replace(kZPlot, "Points:                2", "Points: 3"),
@@ -158,16 +167,26 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
       {Replace(kChi, "1.05e+1", "1,05e+1"),
        {"řádek 7, sloupec „Z'/ohm“: „1,05e+1“ není platné číslo. Očekávaný desetinný oddělovač je "
         "„.“."}},
-      {Replace(kChi, "1e+2", "1e+3"), {"řádek 8: kmitočet se vrací na první hodnotu", "počet: 2"}},
-      {Replace(kNova, "Z' (\u03A9)", "Z' (k\u03A9)"),
-       {"řádek 1, sloupec „Z' (kΩ)“: jednotka „kΩ“ není Ohm"}},
-      {Replace(kNova, "(Hz)", "(mHz)"), {"sloupec „Frequency (mHz)“: jednotka „mHz“ není Hz"}},
+      {Replace(kChi, "1e+2", "1e+3"),
+       {"(počet: 2; kmitočet se vrací na první hodnotu; druhé začíná na řádku 8)"}},
+      {Replace(kNova, "Z' (\u03A9)", "Z' (\u03A9 cm2)"),
+       {"řádek 1, sloupec „Z' (Ω cm2)“: jednotka „Ω cm2“ není Ohm (Ω)"}},
+      {Replace(kNova, "(Hz)", "(THz)"), {"sloupec „Frequency (THz)“: jednotka „THz“ není Hz"}},
+      {"f (Hz);|Z| (Ohm);Phase (rad)\n1;2;3\n",
+       {"sloupec „Phase (rad)“: jednotka „rad“ není stupeň (°, deg)"}},
       {Replace(kNova, "2;100;11;4,5;11,9;22;2", "2;100;11"),
        {"řádek 3, sloupec „-Z'' (Ω)“: řádek končí"}},
       {"f (Hz);Re (Ohm);-Im (Ohm)\n", {"„m.dat“ neobsahuje žádný bod spektra."}},
       {tooMany, {"„m.dat“: počet bodů je 1001, program zpracuje nejvýše 1000 bodů."}},
-      // Without units a head is not recognised: refused by the step file rules, as always.
-      {"f re im\n1 2 3\n", {"nezačíná počtem bodů: „f“ není celé číslo."}},
+      {tooManySweeps,
+       {"„m.dat“, řádek 1002: začíná zde 1001. měření; program čte soubory nejvýše o 1000 "
+        "měřeních."}},
+      // Without units a head is not read, and nothing else takes the file.
+      {"f re im\n1 2 3\n",
+       {"„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor přístroje, který program "
+        "zná. Program čte soubory kroků a tyto soubory: Gamry (.DTA), BioLogic EC-Lab (.mpt),"}},
+      // What starts as a number is a damaged step file, which the step file rules describe.
+      {"12abc 1 2 3\n", {"nezačíná počtem bodů"}},
   };
   for (const auto& [text, says] : cases) {
     const std::string error = ErrorOf(text);
@@ -176,6 +195,123 @@ TEST(InstrumentFiles, FaultsNameTheFileTheLineAndTheColumn) {
   }
   const std::string huge = "EXPLAIN\n" + std::string(std::size_t{65} << 20, 'x');
   EXPECT_THAT(ErrorOf(huge), HasSubstr("„m.dat“ je delší než 64 MiB"));
+}
+
+// Scaled units hold Ω and Hz once read; |Z| with the phase gives the parts.
+TEST(InstrumentFiles, ScaledUnitsAndThePhaseAreConverted) {
+  const struct {
+    std::string text;
+    SpectrumPoint point;
+  } cases[] = {
+      {"f (kHz);Re (kOhm);Im (kOhm)\n1;0,0105;-0,00225\n", {1000, 10.5, -2.25}},
+      {"f (MHz);Re (M\u03A9);Im (mOhm)\n2;3;-4\n", {2e6, 3e6, -4e-3}},
+      {"f (mHz);Re (G\u03A9);Im (GOhm)\n5;1;-1\n", {5e-3, 1e9, -1e9}},
+      {"EC-Lab ASCII FILE\nNb header lines : 3\nfreq/kHz\tRe(Z)/kOhm\t-Im(Z)/Ohm\n1\t2\t3\n",
+       {1000, 2000, -3}},
+      {Replace(Replace(kGamry, "\tHz\tohm\tohm\t", "\tkHz\tkohm\tohm\t"), "\t1000\t10.5\t",
+               "\t1\t0.0105\t"),
+       {1000, 10.5, -2.25}},
+  };
+  for (const auto& [text, point] : cases) {
+    const SpectrumPoint read = Read(text).file.points.at(0);
+    EXPECT_DOUBLE_EQ(read.f, point.f) << text;
+    EXPECT_DOUBLE_EQ(read.re, point.re) << text;
+    EXPECT_DOUBLE_EQ(read.im, point.im) << text;
+  }
+  const struct {
+    std::string head;
+    double phase;  // as written
+    double im;     // its sign
+  } polar[] = {
+      {"Frequency (Hz);|Z| (\u03A9);Phase (\u00B0)", -30, -1},
+      {"Frequency (Hz);|Z| (\u03A9);-Phase (\u00B0)", 30, -1},
+      {"freq/Hz\tZ/kOhm\tphase/deg", 30, 1},
+  };
+  for (const auto& [head, phase, im] : polar) {
+    const bool tab = head.find('\t') != std::string::npos;
+    const std::string sep = tab ? "\t" : ";";
+    const double scale = head.find("kOhm") != std::string::npos ? 1000 : 1;
+    const std::string text = head + "\n100" + sep + "2" + sep + std::to_string(phase) + "\n";
+    const SpectrumPoint read = Read(text).file.points.at(0);
+    EXPECT_DOUBLE_EQ(read.f, 100) << text;
+    EXPECT_NEAR(read.re, 2 * scale * std::cos(std::numbers::pi / 6), 1e-12 * scale) << text;
+    EXPECT_NEAR(read.im, im * 2 * scale * 0.5, 1e-12 * scale) << text;
+  }
+  // The parts win where both are written (NOVA writes Z and -Phase too).
+  EXPECT_EQ(Read(kNova).file.points, kPoints);
+}
+
+// Every point of kPoints twice over: two sweeps, each of the two points.
+TEST(InstrumentFiles, SweepsAreToldApartAndOneIsChosen) {
+  const std::string gamry = kGamry.substr(0, kGamry.find("EXPERIMENTABORTED"));
+  const std::string table = gamry.substr(gamry.find("ZCURVE"));
+  const std::vector<SpectrumPoint> other = {{1000, 20.5, -2.25}, {100, 21, -4.5}};
+  const struct {
+    std::string text;
+    std::string splitBy;
+  } cases[] = {
+      // Gamry: a second ZCURVE table.
+      {gamry + "\r\n" + Replace(Replace(table, "10.5", "20.5"), "\t11\t", "\t21\t"),
+       "tabulky „ZCURVE“"},
+      // EC-Lab: the cycle number changes; the frequency need not start again.
+      {kBioLogic + "1.0000000E+003\t9\t9\t2.25\t20.5\t2\t\r\n1.0E+002\t9\t9\t4.5\t21\t2\t\r\n",
+       "sloupec „cycle number“"},
+      // Cycle numbers that stay the same (files made by other programs): the frequency decides.
+      {kBioLogic + "1.0000000E+003\t9\t9\t2.25\t20.5\t1\t\r\n1.0E+002\t9\t9\t4.5\t21\t1\t\r\n",
+       "kmitočet se vrací na první hodnotu"},
+      // A table without cycles: the first frequency met again.
+      {kNova + "3;1E+03;20,5;2,25;10,7;12;1\n4;100;21;4,5;11,9;22;2\n",
+       "kmitočet se vrací na první hodnotu"},
+  };
+  for (const auto& [text, splitBy] : cases) {
+    TextSource source(text);
+    const LoadedSweeps sweeps = ReadSpectrumSweeps(source, '.', "m.dat");
+    ASSERT_EQ(sweeps.sweeps.size(), 2u) << text;
+    EXPECT_EQ(sweeps.splitBy, splitBy);
+    EXPECT_EQ(sweeps.sweeps[0].points, kPoints) << text;
+    EXPECT_EQ(sweeps.sweeps[1].points, other) << text;
+    for (const int choice : {1, -2})
+      EXPECT_EQ(Read(text, '.', SpectrumSources::kMeasurements, choice).file.points, kPoints);
+    for (const int choice : {2, -1}) {
+      const LoadedSpectrum last = Read(text, '.', SpectrumSources::kMeasurements, choice);
+      EXPECT_EQ(last.file.points, other);
+      EXPECT_EQ(last.file.count, 2);
+      EXPECT_EQ(last.sweep, 2u);
+      EXPECT_EQ(last.sweeps, 2u);
+    }
+    EXPECT_THAT(ErrorOf(text), HasSubstr("„m.dat“ obsahuje více měření (počet: 2; " + splitBy));
+  }
+}
+
+// An instrument's wait or DC rows at 0 Hz are no points and start no sweep; a report keeps
+// what it holds.
+TEST(InstrumentFiles, RowsAtZeroHertzAreLeftOutAndCounted) {
+  const struct {
+    std::string text;
+    std::size_t zeroRows;
+  } cases[] = {
+      {Replace(kBioLogic, "1.0000000E+003\t9", "0\t0\t0\t0\t0\t1\t\r\n1.0000000E+003\t9"), 1},
+      {kBioLogic + "0.0000000E+000\t9\t9\t0\t0\t1\t\r\n", 1},
+      // Parstat writes a DC row at 0 Hz before each sweep.
+      {"Frequency (Hz),Z' (Ohm),Z'' (Ohm)\n0,11,0\n1000,10.5,-2.25\n0,11,0\n100,11,-4.5\n", 2},
+  };
+  for (const auto& [text, zeroRows] : cases) {
+    const LoadedSpectrum loaded = Read(text);
+    EXPECT_EQ(loaded.zeroHertzRows, zeroRows) << text;
+    EXPECT_EQ(loaded.sweeps, 1u) << text;
+    EXPECT_EQ(loaded.file.points, kPoints) << text;
+  }
+  // ZView's Data Points counts the row at 0 Hz too.
+  const std::string zplot = Replace(
+      Replace(kZPlot, "Points:                2", "Points:                3"), "  1.00000E+03,",
+      "  0.00000E+00,  1.0E+01,  0.0E+00,  0.0E+00,  1.1E+01,  0.0E+00,  0, 0, 2\r\n"
+      "  1.00000E+03,");
+  EXPECT_EQ(Read(zplot).zeroHertzRows, 1u);
+  EXPECT_EQ(Read(zplot).file.points, kPoints);
+  EXPECT_THAT(ErrorOf("f (Hz);Re (Ohm);-Im (Ohm)\n0;1;2\n0;1;2\n"),
+              HasSubstr("„m.dat“ má jen řádky s kmitočtem 0 Hz (počet: 2), žádný bod spektra."));
+  const std::string report = kReportHead + ReportRow("0", "10,5", "2,25");
+  EXPECT_EQ(Read(report, '.', SpectrumSources::kAlsoReports).file.count, 1);
 }
 
 // A row with more or fewer fields than its head names would take its numbers from other
@@ -316,6 +452,68 @@ TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
                                              "F"),
                                      "2.2500000E+000", "2.25\xB5");
   EXPECT_THAT(ErrorOf(latin1), HasSubstr("„2.25µ“ není platné číslo"));
+}
+
+// A file of no kind the program reads says so, and names what it seems to be.
+TEST(InstrumentFiles, AFileOfAnUnknownKindIsNamedForWhatItIs) {
+  using namespace std::string_literals;
+  const std::string session = "{\"Type\":\"PalmSens.DataFiles.SessionFile\",\"Measurements\":[]}";
+  const std::string bare = Utf16(session, false).substr(2);  // without its byte order mark
+  const struct {
+    std::string bytes;
+    std::string says;  // empty: nothing more than that the kind is unknown
+  } cases[] = {
+      {std::string("PK\x03\x04\x14\0\x06\0", 8) + "[Content_Types].xml",
+       "je to archiv ZIP, nejspíš sešit"},
+      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "je to sešit Excelu (.xls)"},
+      {std::string("ISM\0\x01\x02\x03", 7), "je to binární soubor, ne text"},
+      {Utf16(session, false), "je to soubor PalmSens PSTrace (.pssession)"},
+      {bare, "je to soubor PalmSens PSTrace (.pssession)"},
+      {"Frequency;Impedance\n1000;10\n", ""},
+      {"f,Z',Z''\n10000.0,109.0,-26.5\n",
+       "první řádek jmenuje sloupce kmitočtu a impedance, ale "
+       "bez jednotek"},
+      {"frequency,|Z|,-phase\n10000,112.1,13.6\n",
+       "první řádek jmenuje sloupce kmitočtu a "
+       "impedance, ale bez jednotek"},
+      {std::string(16, '\0') + "H\0\0\0\r\nPeaks=false\r\nCorrosion=false\r\nSolarcell=false\r\n"s,
+       "je to soubor IviumSoft (.idf, .ids)"},
+  };
+  for (const auto& [bytes, says] : cases) {
+    try {
+      Read(bytes);
+      ADD_FAILURE() << "read: " << bytes;
+    } catch (const UnknownFileKindError& error) {
+      const std::string what = error.what();
+      EXPECT_THAT(what, HasSubstr("„m.dat“ není soubor kroku (nezačíná počtem bodů) ani soubor "
+                                  "přístroje, který program zná"));
+      if (says.empty())
+        EXPECT_THAT(what, HasSubstr("zná. Program čte soubory kroků a tyto soubory:"));
+      else
+        EXPECT_THAT(what, HasSubstr("zná; " + says));
+    }
+  }
+}
+
+// Real files of other programs: three sweeps whose cycle number never changes, and an
+// IviumSoft file, which is named.
+TEST(InstrumentFiles, RealFilesOfOtherProgramsAreToldApart) {
+  const std::string data = std::string(ODECET_TEST_DATA) + "/pyimpspec/";
+  const LoadedSweeps one = LoadSpectrumSweeps(data + "data.mpt", '.');
+  const LoadedSweeps three = LoadSpectrumSweeps(data + "case-multiple-spectra.mpt", '.');
+  ASSERT_EQ(one.sweeps.size(), 1u);
+  ASSERT_EQ(three.sweeps.size(), 3u);
+  EXPECT_EQ(three.splitBy, "kmitočet se vrací na první hodnotu");
+  for (const StepFile& sweep : three.sweeps) {
+    EXPECT_EQ(sweep.count, 29);
+    EXPECT_EQ(sweep.points, one.sweeps[0].points);
+  }
+  try {
+    LoadSpectrum(data + "data.idf", '.');
+    ADD_FAILURE() << "data.idf was read";
+  } catch (const UnknownFileKindError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("je to soubor IviumSoft (.idf, .ids)"));
+  }
 }
 
 // Hands out a text one byte at a time, as a slow pipe may.

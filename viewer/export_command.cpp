@@ -4,6 +4,7 @@
 #include <QGraphicsScene>
 #include <exception>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "viewer/bode_chart.h"
@@ -20,7 +21,8 @@ int ExportSideBySide(const QStringList& files, const QString& picture, QSize siz
   bool allRead = true;
   for (const QString& path : files) {
     try {
-      spectra.push_back(LoadPlottedSpectrum(path, SeriesColour(static_cast<int>(spectra.size()))));
+      for (PlottedSpectrum& sweep : LoadPlottedSpectra(path, static_cast<int>(spectra.size())))
+        spectra.push_back(std::move(sweep));
     } catch (const std::bad_alloc&) {
       ComplainAsViewer(err, QStringLiteral("Pro načtení souboru není dost paměti."));
       allRead = false;

@@ -21,7 +21,9 @@
 #include <QVBoxLayout>
 #include <exception>
 #include <new>
+#include <utility>
 
+#include "instruments/file_kind.h"
 #include "viewer/bode_chart.h"
 #include "viewer/kk_chart.h"
 #include "viewer/nyquist_chart.h"
@@ -129,8 +131,8 @@ void PlotWindow::OpenFiles(const QStringList& paths) {
   const auto firstNew = static_cast<int>(spectra_.size());
   for (const QString& path : paths) {
     try {
-      spectra_.push_back(
-          LoadPlottedSpectrum(path, SeriesColour(static_cast<int>(spectra_.size()))));
+      for (PlottedSpectrum& sweep : LoadPlottedSpectra(path, static_cast<int>(spectra_.size())))
+        spectra_.push_back(std::move(sweep));
     } catch (const std::bad_alloc&) {
       failures << QStringLiteral("Pro načtení souboru není dost paměti.");
     } catch (const std::exception& error) {
@@ -169,8 +171,9 @@ void PlotWindow::ChooseFiles() {
   QFileDialog dialog(this, QStringLiteral("Otevřít spektra"), lastDirectory_);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilters({QStringLiteral("Spektra (*.txt *.csv *.dta *.DTA *.mpt *.z *.Z)"),
-                         QStringLiteral("Všechny soubory (*)")});
+  dialog.setNameFilters(
+      {QStringLiteral("Spektra (") + QString::fromStdString(SpectrumFilePatterns(true)) + ')',
+       QStringLiteral("Všechny soubory (*)")});
   if (dialog.exec() == QDialog::Accepted)
     OpenFiles(dialog.selectedFiles());
 }

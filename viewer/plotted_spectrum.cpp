@@ -3,20 +3,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <utility>
 
 #include "instruments/spectrum_file.h"
 #include "spectrum/decimal_separator.h"
 
-PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour) {
-  const LoadedSpectrum loaded =
-      LoadSpectrum(QFile::encodeName(path).toStdString(), SystemDecimalSeparator(),
-                   SpectrumSources::kAlsoReports);
-  PlottedSpectrum spectrum;
-  spectrum.path = path;
-  spectrum.name = QFileInfo(path).fileName();
-  spectrum.points = loaded.file.points;
-  spectrum.colour = colour;
-  return spectrum;
+std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, int firstColour) {
+  LoadedSweeps loaded = LoadSpectrumSweeps(QFile::encodeName(path).toStdString(),
+                                           SystemDecimalSeparator(), SpectrumSources::kAlsoReports);
+  std::vector<PlottedSpectrum> spectra;
+  const std::size_t count = loaded.sweeps.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    PlottedSpectrum spectrum;
+    spectrum.path = path;
+    spectrum.name = QFileInfo(path).fileName();
+    if (count > 1)
+      spectrum.name += '#' + QString::number(i + 1);
+    spectrum.points = std::move(loaded.sweeps[i].points);
+    spectrum.colour = SeriesColour(firstColour + static_cast<int>(i));
+    spectra.push_back(std::move(spectrum));
+  }
+  return spectra;
 }
 
 QColor SeriesColour(int n) {

@@ -16,9 +16,10 @@ struct PlottedSpectrum {
 };
 
 // Reads any spectrum file the program knows, reports included, with the decimal separator of
-// the regional settings. Throws the core's error (a Czech message naming the file) when the file
-// cannot be read.
-PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour);
+// the regional settings: one series per sweep, each in its own colour, the n-th loaded taking
+// SeriesColour(firstColour + n); a sweep of a file of several is named "name#2". Throws the
+// core's error (a Czech message naming the file) when the file cannot be read.
+std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, int firstColour);
 
 // The colour of the n-th file loaded: well apart from each other and readable on white.
 QColor SeriesColour(int n);

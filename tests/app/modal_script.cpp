@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -107,6 +109,27 @@ ModalScript::Answer ModalScript::PressOk() {
     ASSERT_NE(box, nullptr) << "expected a message box";
     boxTexts << box->text() << box->informativeText();
     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+  };
+}
+
+ModalScript::Answer ModalScript::PickSweep(int number) {
+  return [this, number](QWidget* widget) {
+    auto* list = widget->findChild<QListWidget*>();
+    auto* buttons = widget->findChild<QDialogButtonBox*>();
+    ASSERT_NE(list, nullptr) << "expected the sweep dialog";
+    ASSERT_NE(buttons, nullptr);
+    sweepDialogTitles << widget->windowTitle();
+    for (int i = 0; i < list->count(); ++i)
+      sweepItems << list->item(i)->text();
+    if (number == 0) {
+      QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+      return;
+    }
+    // As a user does: a click on the sweep's line, then OK.
+    QListWidgetItem* item = list->item(number - 1);
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
   };
 }
 

@@ -30,10 +30,15 @@ class ModalScript {
   Answer PressOk();
   // Presses Yes (the overwrite question of the save dialog).
   static Answer PressYes();
+  // Picks sweep `number` (from 1) in the sweep dialog and presses OK, or Cancel for 0; records
+  // the dialog's title and lines.
+  Answer PickSweep(int number);
 
   bool done() const { return answers_.empty() && !pending_; }
   QStringList boxTexts;           // text, then informative text, of each box answered by PressOk
   QStringList dialogDirectories;  // where each file dialog answered by ChooseFile/Cancel started
+  QStringList sweepDialogTitles;  // of each sweep dialog answered by PickSweep
+  QStringList sweepItems;         // their lines, one after another
 
  private:
   void Poll();

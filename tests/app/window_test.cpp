@@ -17,6 +17,8 @@
 #include <thread>
 
 #include "app/application.h"
+#include "instruments/spectrum_file.h"
+#include "spectrum/decimal_separator.h"
 #include "window_fixture.h"
 
 namespace {
@@ -104,6 +106,31 @@ TEST_F(WindowTest, LoadShowsDirectoryAndNameAndReadsThePoints) {
   EXPECT_EQ(data->Step1Count, 3);
   EXPECT_EQ(data->Step1Points[2].re, 10.125);
   EXPECT_EQ(form->OpenDialog1->InitialDir, Path(""));
+}
+
+// A file of several sweeps asks which one, listing each; a step file never asks.
+TEST_F(WindowTest, AFileOfSeveralSweepsAsksWhichOne) {
+  const std::string cycles = ODECET_TEST_DATA "/biologic/ec-lab-11.50-peis-4-cycles.mpr";
+  dir.Write("cykly.mpr", ReadAll(cycles));
+  const LoadedSweeps all = LoadSpectrumSweeps(cycles, '.');
+  ASSERT_EQ(all.sweeps.size(), 4u);
+
+  script.Then(ModalScript::TypeFile(Path("cykly.mpr"))).Then(script.PickSweep(3));
+  Click(form->Button1);
+  EXPECT_EQ(form->Krok1->text(), QStringLiteral("cykly.mpr"));
+  ASSERT_EQ(data->Step1Count, 21);
+  EXPECT_EQ(data->Step1Points[20].f, all.sweeps[2].points[20].f);
+  EXPECT_EQ(data->Step1Points[0].re, all.sweeps[2].points[0].re);
+  ASSERT_EQ(script.sweepItems.size(), 4);
+  EXPECT_EQ(script.sweepDialogTitles.value(0), QStringLiteral("Výběr měření"));
+  EXPECT_EQ(script.sweepItems[0], QStringLiteral("Měření 1: 21 bodů, 99.968163 až 199998.14 Hz")
+                                      .replace('.', QChar::fromLatin1(SystemDecimalSeparator())));
+
+  // Cancelled, nothing of the file is used.
+  script.Then(ModalScript::TypeFile(Path("cykly.mpr"))).Then(script.PickSweep(0));
+  Click(form->Button2);
+  EXPECT_EQ(form->Krok2->text(), QStringLiteral("cykly.mpr"));
+  EXPECT_EQ(data->Step2Count, 0);
 }
 
 TEST_F(WindowTest, CancelledLoadChangesNothing) {

@@ -124,6 +124,24 @@ TEST_F(PlotWindowTest, ShowsEachFileAsASeriesAndExportsEveryKind) {
   }
 }
 
+// Each sweep of a file that holds several is a series of its own, named by its number.
+TEST_F(PlotWindowTest, ShowsEachSweepOfAFileAsItsOwnSeries) {
+  window->OpenFiles({QStringLiteral(ODECET_TEST_DATA "/biologic/ec-lab-11.50-peis-4-cycles.mpr"),
+                     Example("4-zebra.txt")});
+  ASSERT_EQ(window->fileList()->count(), 5);
+  const QStringList names = {QStringLiteral("ec-lab-11.50-peis-4-cycles.mpr#1"),
+                             QStringLiteral("ec-lab-11.50-peis-4-cycles.mpr#2"),
+                             QStringLiteral("ec-lab-11.50-peis-4-cycles.mpr#3"),
+                             QStringLiteral("ec-lab-11.50-peis-4-cycles.mpr#4"),
+                             QStringLiteral("4-zebra.txt")};
+  for (int i = 0; i < names.size(); ++i)
+    EXPECT_EQ(window->fileList()->item(i)->text(), names[i]);
+  const auto series = window->view(PlotWindow::kNyquist)->spectrumChart()->series();
+  ASSERT_EQ(series.size(), 5);
+  EXPECT_EQ(static_cast<QXYSeries*>(series[3])->count(), 21);
+  EXPECT_NE(window->spectra()[0].colour, window->spectra()[1].colour);
+}
+
 TEST_F(PlotWindowTest, UnreadableFileIsReportedInABoxAndTheOthersStay) {
   const QString missing = Path("chybi.txt");
   script.Then(script.PressOk());
