@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QToolTip>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "viewer/chart_axes.h"
@@ -45,8 +46,10 @@ QXYSeries* SpectrumChart::AddLine(const QString& name, const QColor& colour,
                 best = distance;
               }
             }
+            // Until the pointer leaves the point, not for Qt's few seconds.
             if (nearest >= 0)
-              QToolTip::showText(QCursor::pos(), describe(nearest));
+              QToolTip::showText(QCursor::pos(), describe(nearest), nullptr, QRect(),
+                                 std::numeric_limits<int>::max());
           });
   addSeries(series);
   return series;
