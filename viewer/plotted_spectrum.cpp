@@ -4,17 +4,16 @@
 #include <QFileInfo>
 #include <array>
 
-#include "instruments/spectrum_file.h"
-#include "spectrum/decimal_separator.h"
-
-PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour) {
+PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, char separator,
+                                    SpectrumSources sources) {
   const LoadedSpectrum loaded =
-      LoadSpectrum(QFile::encodeName(path).toStdString(), SystemDecimalSeparator(),
-                   SpectrumSources::kAlsoReports);
+      LoadSpectrum(QFile::encodeName(path).toStdString(), separator, sources);
   PlottedSpectrum spectrum;
   spectrum.path = path;
   spectrum.name = QFileInfo(path).fileName();
   spectrum.points = loaded.file.points;
+  spectrum.count = loaded.file.count;
+  spectrum.measured = loaded.kind != SpectrumFileKind::kReport;
   spectrum.colour = colour;
   return spectrum;
 }

@@ -2,23 +2,28 @@
 
 #include <QColor>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
+#include "instruments/spectrum_file.h"
 #include "spectrum/spectrum_point.h"
 
 // One file as the plots show it: its points, its name in legends and its own colour.
 struct PlottedSpectrum {
-  QString path;  // as given, for reloading and messages
+  QString path;  // as given, for reloading and messages; empty for a difference made here
   QString name;  // the file's name without directories
   std::vector<SpectrumPoint> points;
+  std::int32_t count = 0;  // as the file declares it: a step file may declare none or fewer
+  bool measured = true;    // a step or instrument file, which a difference may be made of
   QColor colour;
   bool visible = true;
 };
 
-// Reads any spectrum file the program knows, reports included, with the decimal separator of
-// the regional settings. Throws the core's error (a Czech message naming the file) when the file
-// cannot be read.
-PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour);
+// Reads any spectrum file the program knows, reports included unless `sources` says otherwise,
+// with `separator` for step files. Throws the core's error (a Czech message naming the file)
+// when the file cannot be read.
+PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, char separator,
+                                    SpectrumSources sources = SpectrumSources::kAlsoReports);
 
 // The colour of the n-th file loaded: well apart from each other and readable on white.
 QColor SeriesColour(int n);
