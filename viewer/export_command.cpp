@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QLegend>
+#include <QLineSeries>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -73,11 +75,37 @@ void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bo
   }
   if (settings.view == PictureView::kKramersKronig)
     charts.push_back(new KramersKronigChart);
+  // Side by side, both plots share one legend under them, as wide as the picture: each of
+  // their own would have half the width for the same names.
+  double legendHeight = 0.0;
+  if (charts.size() > 1) {
+    auto* legend = new QChart;
+    for (const PlottedSpectrum& spectrum : spectra) {
+      if (!spectrum.visible)
+        continue;
+      auto* entry = new QLineSeries(legend);
+      entry->setName(spectrum.name);
+      entry->setColor(spectrum.colour);
+      legend->addSeries(entry);
+    }
+    legend->setBackgroundVisible(false);
+    legend->legend()->setAlignment(Qt::AlignBottom);
+    legend->legend()->setFont(font ? *font : QApplication::font());
+    legend->layout()->setContentsMargins(0, 0, 0, 0);
+    legend->setMargins(QMargins(0, 0, 0, 0));
+    legendHeight = std::ceil(QFontMetricsF(legend->legend()->font()).height() * 2.0);
+    scene.addItem(legend);
+    legend->setGeometry(
+        QRectF(0.0, logical.height() - legendHeight, logical.width(), legendHeight));
+  }
   const double width = logical.width() / static_cast<double>(charts.size());
   for (std::size_t i = 0; i < charts.size(); ++i) {
     SpectrumChart* chart = charts[i];
     scene.addItem(chart);
-    chart->setGeometry(QRectF(width * static_cast<double>(i), 0.0, width, logical.height()));
+    chart->setGeometry(
+        QRectF(width * static_cast<double>(i), 0.0, width, logical.height() - legendHeight));
+    if (legendHeight > 0.0)
+      chart->legend()->hide();
     chart->Show(spectra, selected);
     // The paper's caption names the plot; the Kramers–Kronig check's title is its verdict.
     if (settings.view != PictureView::kKramersKronig)
@@ -88,23 +116,22 @@ void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bo
   // layout settle both.
   for (int round = 0; round < 3; ++round)
     QCoreApplication::processEvents();
-  // Tick labels that do not fit beside each other are slanted rather than cut short.
-  bool slanted = false;
+  // Tick labels are never cut short: the decades' labels that do not fit beside each other are
+  // slanted. (The Nyquist plot's linear axes take as many steps as their labels fit.)
   for (SpectrumChart* chart : charts) {
+    if (chart == nyquist)
+      continue;
     for (QAbstractAxis* axis : chart->axes(Qt::Horizontal)) {
-      if (axis->labelsTruncated()) {
-        axis->setTruncateLabels(false);
+      if (axis->labelsTruncated())
         axis->setLabelsAngle(-45);
-        slanted = true;
-      }
     }
+    for (QAbstractAxis* axis : chart->axes())
+      axis->setTruncateLabels(false);
   }
   if (nyquist)
     nyquist->CropToData();
-  if (slanted || nyquist) {
-    for (int round = 0; round < 3; ++round)
-      QCoreApplication::processEvents();
-  }
+  for (int round = 0; round < 3; ++round)
+    QCoreApplication::processEvents();
   WritePicture(scene, QRectF(QPointF(0, 0), logical),
                PictureSize{settings.pixels, settings.millimetres, settings.dpi}, picture);
 }

@@ -1,6 +1,7 @@
 #include "viewer/nyquist_chart.h"
 
 #include <QBrush>
+#include <QFontMetricsF>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
@@ -141,7 +142,11 @@ void NyquistChart::ApplyEqualScale() {
   // Room left over goes to both sides of the real axis and above the imaginary one.
   const double left = wanted_.left() - (width - wanted_.width()) / 2.0;
   const double bottom = wanted_.top();
-  const double step = NiceStep(std::max(width, height), 8);
+  // As many steps as labels fit beside each other, eight at most.
+  const double label =
+      QFontMetricsF(axisRe_->labelsFont()).horizontalAdvance(QStringLiteral("−000"));
+  const int parts = std::clamp(static_cast<int>(area.width() / (1.6 * label)), 3, 8);
+  const double step = NiceStep(std::max(width, height), parts);
   SetLinearAxis(axisRe_, left, left + width, step);
   SetLinearAxis(axisMinusIm_, bottom, bottom + height, step);
   PlaceDecades();
@@ -164,7 +169,12 @@ void NyquistChart::CropToData() {
       std::min(area.width() / wanted_.width(), area.height() / wanted_.height());
   const QSizeF plot(wanted_.width() * pixelsPerOhm, wanted_.height() * pixelsPerOhm);
   const QRectF whole = geometry();
-  const QSizeF size = whole.size() - area.size() + plot;
+  // Qt Charts gives an axis at most a third of the chart for its labels and title: a chart
+  // shrunk below three times that room would cut them.
+  const QSizeF around = whole.size() - area.size();
+  const QSizeF size(
+      std::min(whole.width(), std::max(around.width() + plot.width(), 3.0 * around.width())),
+      std::min(whole.height(), std::max(around.height() + plot.height(), 3.0 * around.height())));
   setGeometry(QRectF(whole.left() + (whole.width() - size.width()) / 2.0,
                      whole.top() + (whole.height() - size.height()) / 2.0, size.width(),
                      size.height()));
