@@ -68,7 +68,7 @@ DifferenceDialog::DifferenceDialog(const QStringList& names, int step1, int step
   step2_->addItems(names);
   step1_->setCurrentIndex(step1);
   step2_->setCurrentIndex(step2);
-  toleranceEdit_->setPlaceholderText(QStringLiteral("žádná: kmitočty musí být stejné"));
+  toleranceEdit_->setPlaceholderText(QStringLiteral("žádná: kmitočty stejné"));
   toleranceEdit_->setToolTip(
       QStringLiteral("Kmitočty se shodují, liší-li se nejvýš o tento podíl většího z nich "
                      "(např. 0,001), jako u volby -t programu odecet-cli."));
@@ -81,6 +81,8 @@ DifferenceDialog::DifferenceDialog(const QStringList& names, int step1, int step
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   form->addRow(buttons);
+  // Room for long file names and the whole title.
+  setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 60);
 }
 
 int DifferenceDialog::step1() const {
