@@ -84,11 +84,13 @@ void NyquistChart::Show(const std::vector<PlottedSpectrum>& spectra, int selecte
       ring->setPen(QPen(spectrum.colour, 1.5));
       ring->setBrush(Qt::white);
       ring->setZValue(10);
+      ring->setAcceptedMouseButtons(Qt::NoButton);  // clicks and zooms reach the plot
       decadeRings_.push_back(ring);
       auto* label = new QGraphicsSimpleTextItem(DecadeText(decade), this);
       label->setBrush(spectrum.colour.darker(140));
       label->setFont(axisRe_->labelsFont());
       label->setZValue(11);
+      label->setAcceptedMouseButtons(Qt::NoButton);
       decadeLabels_.push_back(label);
     }
   }

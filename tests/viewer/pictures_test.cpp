@@ -214,6 +214,21 @@ TEST(DifferenceExport, AMismatchWritesNoPictureAndSaysWhatOdecetCliSays) {
   EXPECT_TRUE(QFile::exists(QString::fromStdString(picture)));
 }
 
+// Under cs_CZ full-stop step files need -d., as for odecet-cli.
+TEST(DifferenceExport, FullStopStepsReadWithMinusD) {
+  TempDir dir;
+  const std::string picture = dir.path() + "/obr.svg";
+  const std::string four = ODECET_EXAMPLES "/point/4-zebra.txt";
+  const std::string three = ODECET_EXAMPLES "/point/3-zebra.txt";
+  const Outcome regional = Export({"--export=" + picture, "--difference", four, three});
+  EXPECT_EQ(regional.status, kViewerBadFile);
+  EXPECT_TRUE(regional.err.contains(QStringLiteral("není platné číslo")))
+      << regional.err.toStdString();
+  const Outcome point = Export({"--export=" + picture, "-d.", "--difference", four, three});
+  EXPECT_EQ(point.status, kViewerDone) << point.err.toStdString();
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(picture)));
+}
+
 TEST(ViewerCommandLine, ReadsThePicturesAndTheDifferencesOptions) {
   const ViewerCommandLine line = ParseViewerCommandLine(
       {"--export=a.pdf", "--size=85x60mm", "--dpi=600", "--font-size=9,5", "--view=nyquist", "-d.",

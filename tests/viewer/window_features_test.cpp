@@ -236,7 +236,9 @@ TEST_F(PlotWindowFeatures, FullStopStepFilesOpenOnceTheMenuSaysSo) {
   EXPECT_EQ(window->spectra()[0].points[0].re, expected[0].re);
   EXPECT_EQ(window->spectra()[0].points[0].re, 12.4338);
 
-  MenuAction(*window, QStringLiteral("Podle místního nastavení („,“)"))->trigger();
+  QAction* regional = MenuAction(*window, QStringLiteral("Podle místního nastavení („,“)"));
+  ASSERT_NE(regional, nullptr);
+  regional->trigger();
   EXPECT_EQ(window->stepSeparator(), ',');
 }
 
@@ -369,7 +371,10 @@ TEST_F(PlotWindowFeatures, TheNyquistPlotLabelsEachDecadeAtItsPointUntilToggledO
   EXPECT_EQ(shown.count(QStringLiteral("100 kHz")) + shown.count(QStringLiteral("10 kHz")), 1)
       << shown.join(' ').toStdString();
 
-  MenuAction(*window, QStringLiteral("Popisky dekád kmitočtu v Nyquistově diagramu"))->trigger();
+  QAction* toggle =
+      MenuAction(*window, QStringLiteral("Popisky dekád kmitočtu v Nyquistově diagramu"));
+  ASSERT_NE(toggle, nullptr);
+  toggle->trigger();
   for (QGraphicsSimpleTextItem* label : chart->decadeLabels())
     EXPECT_FALSE(label->isVisible());
 }
