@@ -82,6 +82,12 @@ void BodeChart::Show(const std::vector<PlottedSpectrum>& spectra, int) {
   FitAxes();
 }
 
+void BodeChart::CopyView(const BodeChart& shown) {
+  axisFrequency_->setRange(shown.axisFrequency_->min(), shown.axisFrequency_->max());
+  axisModulus_->setRange(shown.axisModulus_->min(), shown.axisModulus_->max());
+  axisPhase_->setRange(shown.axisPhase_->min(), shown.axisPhase_->max());
+}
+
 void BodeChart::UseShortTitles() {
   axisModulus_->setTitleText(QStringLiteral("|Z| (Ω)"));
   axisPhase_->setTitleText(QStringLiteral("−φ (°)"));

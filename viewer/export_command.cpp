@@ -49,7 +49,8 @@ void ComplainAsViewer(std::FILE* err, const QString& text) {
 }
 
 void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bool decades,
-                   const PictureSettings& settings, const QString& picture) {
+                   const PictureSettings& settings, const QString& picture,
+                   const ShownPlots& shown) {
   const QSizeF logical = settings.millimetres ? *settings.millimetres / 25.4 * kPixelsPerInch
                                               : QSizeF(settings.pixels);
   std::optional<QFont> font;
@@ -107,6 +108,10 @@ void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bo
     if (legendHeight > 0.0)
       chart->legend()->hide();
     chart->Show(spectra, selected);
+    if (auto* plot = dynamic_cast<NyquistChart*>(chart); plot && shown.nyquist)
+      plot->CopyView(*shown.nyquist);
+    if (auto* plot = dynamic_cast<BodeChart*>(chart); plot && shown.bode)
+      plot->CopyView(*shown.bode);
     // The paper's caption names the plot; the Kramers–Kronig check's title is its verdict.
     if (settings.view != PictureView::kKramersKronig)
       chart->setTitle(QString());

@@ -10,6 +10,14 @@
 #include "viewer/plotted_spectrum.h"
 
 struct ViewerCommandLine;
+class BodeChart;
+class NyquistChart;
+
+// The window's plots, whose zoom a picture keeps; none draws the data whole.
+struct ShownPlots {
+  const NyquistChart* nyquist = nullptr;
+  const BodeChart* bode = nullptr;
+};
 
 // The exit statuses of odecet-graf.
 enum ViewerExit : int {
@@ -25,7 +33,8 @@ enum ViewerExit : int {
 // the Kramers–Kronig check shows; `decades` labels the Nyquist plot's decades. Throws
 // PictureWriteError.
 void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bool decades,
-                   const PictureSettings& settings, const QString& picture);
+                   const PictureSettings& settings, const QString& picture,
+                   const ShownPlots& shown = {});
 
 // odecet-graf --export: loads the files (and the difference the line asks for) and writes the
 // picture. Each file that cannot be read is reported on `err` and nothing is written; so is a

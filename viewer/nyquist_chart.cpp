@@ -182,6 +182,11 @@ void NyquistChart::CropToData() {
                      size.height()));
 }
 
+void NyquistChart::CopyView(const NyquistChart& shown) {
+  wanted_ = shown.wanted_;
+  ApplyEqualScale();
+}
+
 void NyquistChart::SetDecadesVisible(bool visible) {
   decadesVisible_ = visible;
   PlaceDecades();

@@ -24,6 +24,9 @@ class NyquistChart : public SpectrumChart {
   // axes end where the data does (for pictures; the window fills its area instead).
   void CropToData();
 
+  // Shows what `shown` shows: its zoom, at this chart's own proportions.
+  void CopyView(const NyquistChart& shown);
+
   void SetDecadesVisible(bool visible);
   bool decadesVisible() const { return decadesVisible_; }
   // The labels of the decades, shown or not (a label that would cover another is hidden).

@@ -487,7 +487,10 @@ void PlotWindow::ExportShownTab(const QString& path) {
 void PlotWindow::ExportPicture(const QString& path, const PictureSettings& settings) {
   const bool decades =
       static_cast<NyquistChart*>(view(kNyquist)->spectrumChart())->decadesVisible();
-  RenderPicture(spectra_, fileList_->currentRow(), decades, settings, path);
+  // A zoomed plot is drawn as zoomed.
+  RenderPicture(spectra_, fileList_->currentRow(), decades, settings, path,
+                {static_cast<NyquistChart*>(view(kNyquist)->spectrumChart()),
+                 static_cast<BodeChart*>(view(kBode)->spectrumChart())});
 }
 
 void PlotWindow::dragEnterEvent(QDragEnterEvent* event) {

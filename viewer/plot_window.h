@@ -34,8 +34,8 @@ class PlotWindow : public QMainWindow {
   void OpenDifference(const QString& step1, const QString& step2);
   // Writes what the shown tab draws, at its size on screen. Throws PictureWriteError.
   void ExportShownTab(const QString& path);
-  // Writes the plots `settings` name, drawn afresh from the loaded files. Throws
-  // PictureWriteError.
+  // Writes the plots `settings` name, drawn afresh from the loaded files with the zoom the
+  // window shows. Throws PictureWriteError.
   void ExportPicture(const QString& path, const PictureSettings& settings);
 
   // The decimal separator of step files opened from now on; none for the regional settings'.

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QWheelEvent>
 #include <cstdio>
 #include <memory>
 
@@ -21,6 +22,7 @@
 #include "viewer/command_line.h"
 #include "viewer/export_command.h"
 #include "viewer/plot_dialogs.h"
+#include "viewer/plot_view.h"
 #include "viewer/plot_window.h"
 
 namespace {
@@ -285,6 +287,43 @@ TEST(ViewerCommandLine, RefusesWhatDoesNotFormACommand) {
       }
     }
   }
+}
+
+// The window's picture is the command line's, but for the zoom the window shows.
+TEST(ExportDialogInWindow, APictureKeepsTheWindowsZoom) {
+  TempDir dir;
+  auto window = std::make_unique<PlotWindow>();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->OpenFiles(
+      {QString::fromStdString(Comma("4-zebra.txt")), QString::fromStdString(Comma("3-zebra.txt"))});
+  QTest::qWait(50);
+  PictureSettings settings;
+  settings.view = PictureView::kNyquist;
+  settings.millimetres = QSizeF(85.0, 60.0);
+  settings.dpi = 100;
+  const std::string fromWindow = dir.path() + "/okno.png";
+  window->ExportPicture(QString::fromStdString(fromWindow), settings);
+  const std::string fromLine = dir.path() + "/radek.png";
+  ASSERT_EQ(Export({"--export=" + fromLine, "--size=85x60mm", "--dpi=100", "--view=nyquist",
+                    Comma("4-zebra.txt"), Comma("3-zebra.txt")})
+                .status,
+            kViewerDone);
+  const QImage whole(QString::fromStdString(fromWindow));
+  EXPECT_EQ(whole, QImage(QString::fromStdString(fromLine)));
+
+  PlotView* view = window->view(PlotWindow::kNyquist);
+  const QPoint centre = view->viewport()->rect().center();
+  QWheelEvent wheel(centre, view->viewport()->mapToGlobal(centre), {}, QPoint(0, 360), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view->viewport(), &wheel);
+  const std::string zoomed = dir.path() + "/zoom.png";
+  window->ExportPicture(QString::fromStdString(zoomed), settings);
+  EXPECT_NE(QImage(QString::fromStdString(zoomed)), whole);
+
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+  window->ExportPicture(QString::fromStdString(zoomed), settings);
+  EXPECT_EQ(QImage(QString::fromStdString(zoomed)), whole);
 }
 
 // The export dialog's choices make the picture, and it offers them again next time.
