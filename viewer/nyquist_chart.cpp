@@ -218,6 +218,20 @@ void NyquistChart::PlaceDecades() {
     ring->setRect(QRectF(at.x() - diameter / 2.0, at.y() - diameter / 2.0, diameter, diameter));
     taken.push_back(ring->rect());
   }
+  // The measured points, as the markers cover them.
+  std::vector<QRectF> points;
+  if (decadesVisible_) {
+    for (QAbstractSeries* shown : series()) {
+      const auto* line = qobject_cast<QXYSeries*>(shown);
+      if (line == nullptr)
+        continue;
+      for (const QPointF& value : line->points()) {
+        const QPointF at = mapToPosition(value, shown);
+        points.emplace_back(at.x() - markerSize_ / 2.0, at.y() - markerSize_ / 2.0, markerSize_,
+                            markerSize_);
+      }
+    }
+  }
   // A label beside its ring where it covers no other label or ring and stays in the plot.
   for (std::size_t i = 0; i < decadeValues_.size(); ++i) {
     if (!decadeRings_[i]->isVisible())
@@ -240,17 +254,24 @@ void NyquistChart::PlaceDecades() {
         {ring.right() + h, ring.top() - 2.0 * h},
         {ring.right() + h, ring.bottom() + h},
     };
-    for (const QPointF& corner : corners) {
-      const QRectF place(corner, size);
-      const bool free = std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) {
-        return other != ring && other.intersects(place);
-      });
-      if (free && area.contains(place)) {
-        label->setPos(corner);
-        label->setVisible(true);
-        taken.push_back(place);
-        break;
+    // Clear of the measured points where it can be, else only of the other labels and rings.
+    for (const bool clearOfPoints : {true, false}) {
+      for (const QPointF& corner : corners) {
+        const QRectF place(corner, size);
+        const auto covers = [&](const QRectF& other) {
+          return other != ring && other.intersects(place);
+        };
+        const bool free = std::none_of(taken.begin(), taken.end(), covers) &&
+                          (!clearOfPoints || std::none_of(points.begin(), points.end(), covers));
+        if (free && area.contains(place)) {
+          label->setPos(corner);
+          label->setVisible(true);
+          taken.push_back(place);
+          break;
+        }
       }
+      if (label->isVisible())
+        break;
     }
   }
 }
