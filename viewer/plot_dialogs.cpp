@@ -1,5 +1,6 @@
 #include "viewer/plot_dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -142,7 +143,9 @@ ExportDialog::ExportDialog(const PictureSettings& settings, QWidget* parent)
   font_->setDecimals(1);
   font_->setSingleStep(0.5);
   font_->setSuffix(QStringLiteral(" pt"));
-  font_->setValue(settings.fontPoints.value_or(kDefaultFontPoints));
+  // Until chosen: a paper's 8 pt, or the window's own font for a picture in screen pixels.
+  font_->setValue(settings.fontPoints.value_or(
+      settings.millimetres ? kDefaultFontPoints : QApplication::font().pointSizeF()));
 
   auto* form = new QFormLayout(this);
   auto* viewLabel = new QLabel(QStringLiteral("&Graf:"));
