@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/option_values.h"
 #include "instruments/file_kind.h"
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
@@ -90,32 +91,12 @@ const char* const kHelpTemplate =
     "nejvyšší z kódů úloh (vadný řádek seznamu je chybné použití). S --kk: 0 všechny\n"
     "soubory v pořádku, 1 některý podezřelý, 2 některý nelze přečíst nebo ověřit.\n";
 
-char ParseSeparator(const std::string& text) {
-  if (text == "," || text == ".")
-    return text[0];
-  throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + QuoteForMessage(text) + "“");
-}
-
 CommandLine::Format ParseFormat(const std::string& text) {
   if (text == "report")
     return CommandLine::Format::kReport;
   if (text == "csv")
     return CommandLine::Format::kCsv;
   throw UsageError("formát musí být „report“ nebo „csv“, ne „" + QuoteForMessage(text) + "“");
-}
-
-// A number typed on the command line. A lone number leaves no doubt about its separator, so
-// both are taken whatever -d says (that option governs the files).
-bool TryTypedNumber(const std::string& text, double& value) {
-  return TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value);
-}
-
-double ParseTolerance(const std::string& text) {
-  double value = 0;
-  if (TryTypedNumber(text, value) && value >= 0 && value < 1)
-    return value;
-  throw UsageError("tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne „" +
-                   QuoteForMessage(text) + "“");
 }
 
 double ParseKkLimit(const std::string& text) {

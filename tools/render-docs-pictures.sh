@@ -2,7 +2,8 @@
 # Makes the README's pictures from the sample spectra, in a lab-like home directory so that no
 # path of the build machine shows: docs/window.png and docs/open-dialog.png (the main window
 # after loading both steps, and its open dialog), docs/graf-export.png (odecet-graf --export of
-# both steps and their difference) and docs/graf-okno.png (the plot window). Needs xvfb,
+# both steps and their difference, at a two-column page's width) and docs/graf-okno.png (the plot
+# window with the difference, a point's readout showing). Needs xvfb,
 # openbox, xdotool, x11-utils and imagemagick.
 #   tools/render-docs-pictures.sh BUILD_DIR
 set -u
@@ -31,11 +32,10 @@ mkdir -p "$work"
 cp "$root/examples/comma/4-zebra.txt" "$root/examples/comma/3-zebra.txt" "$work/"
 touch -d "2026-12-09 09:41" "$work"/*
 cd "$work" || exit 1
-"$build/cli/odecet-cli" -o rozdil.txt 4-zebra.txt 3-zebra.txt || exit 1
-files=(4-zebra.txt 3-zebra.txt rozdil.txt)
-"$build/viewer/odecet-graf" --export=graf.png --size=1600x700 "${files[@]}" || exit 1
+"$build/viewer/odecet-graf" --export=graf.png --size=170x70mm --dpi=150 \
+  --difference 4-zebra.txt 3-zebra.txt || exit 1
 cp graf.png "$root/docs/graf-export.png"
-rm graf.png rozdil.txt
+rm graf.png
 
 start_x_session 1280x800 "$home" || exit 1
 
@@ -83,8 +83,7 @@ sleep 0.5
 shoot "$id" "$root/docs/window.png"
 xdotool key alt+k
 
-"$build/cli/odecet-cli" -o rozdil.txt 4-zebra.txt 3-zebra.txt || exit 1
-"$build/viewer/odecet-graf" "${files[@]}" &
+"$build/viewer/odecet-graf" --difference 4-zebra.txt 3-zebra.txt &
 started+=($!)
 window() { xdotool search --onlyvisible --name "grafy spekter" | head -n 1 | grep .; }
 wait_for 10 window || exit 1
@@ -93,6 +92,13 @@ graf=$(window)
 xdotool windowsize "$graf" 1278 772
 xdotool windowmove "$graf" 1 20
 sleep 1
+# The pointer resting on the 3-rib spectrum's top (35th point), so its readout shows.
+readout_x=729
+readout_y=348
+xdotool mousemove --window "$graf" "$readout_x" "$readout_y"
+sleep 0.2
+xdotool mousemove --window "$graf" "$((readout_x + 1))" "$readout_y"
+sleep 1.5
 import -window root "$root/docs/graf-okno.png"
 echo "render-docs-pictures: docs/window.png, docs/open-dialog.png, docs/graf-export.png," \
   "docs/graf-okno.png"

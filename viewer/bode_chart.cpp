@@ -61,7 +61,7 @@ void BodeChart::Show(const std::vector<PlottedSpectrum>& spectra, int) {
     dashed.setStyle(Qt::DashLine);
     phase->setPen(dashed);
     phase->setLightMarker(SquareMarker(spectrum.colour));
-    phase->setMarkerSize(6.0);
+    phase->setMarkerSize(markerSize_ * 1.2);
     for (const int i : shown) {
       const SpectrumPoint& p = spectrum.points[static_cast<std::size_t>(i)];
       const double z = std::hypot(p.re, p.im);
@@ -80,6 +80,17 @@ void BodeChart::Show(const std::vector<PlottedSpectrum>& spectra, int) {
       marker->setVisible(false);
   }
   FitAxes();
+}
+
+void BodeChart::CopyView(const BodeChart& shown) {
+  axisFrequency_->setRange(shown.axisFrequency_->min(), shown.axisFrequency_->max());
+  axisModulus_->setRange(shown.axisModulus_->min(), shown.axisModulus_->max());
+  axisPhase_->setRange(shown.axisPhase_->min(), shown.axisPhase_->max());
+}
+
+void BodeChart::UseShortTitles() {
+  axisModulus_->setTitleText(QStringLiteral("|Z| (Ω)"));
+  axisPhase_->setTitleText(QStringLiteral("−φ (°)"));
 }
 
 void BodeChart::FitAxes() {

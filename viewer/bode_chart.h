@@ -13,6 +13,10 @@ class BodeChart : public SpectrumChart {
   BodeChart();
   void Show(const std::vector<PlottedSpectrum>& spectra, int selected) override;
   void FitAxes() override;
+  // Shows what `shown` shows: the ranges of its axes, zoomed or not.
+  void CopyView(const BodeChart& shown);
+  // Axis titles without the line styles, for a small picture whose caption gives them.
+  void UseShortTitles();
 
   QLogValueAxis* axisFrequency() const { return axisFrequency_; }
   QLogValueAxis* axisModulus() const { return axisModulus_; }

@@ -2,63 +2,185 @@
 
 #include <QFile>
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
+#include "cli/command_line.h"
+#include "cli/option_values.h"
 #include "spectrum/message_text.h"
 #include "viewer/picture_export.h"
 
 namespace {
 
+constexpr int kMaxPixels = 20000;
+
 QString LocalPath(std::string_view path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-// "ŠxV": two whole numbers of pixels, each from 16 to 20000.
-QSize ParseSize(std::string_view text) {
-  const auto fail = [text]() -> QSize {
+bool WholeNumber(std::string_view text, int& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// "ŠxV": two whole numbers of pixels, each from 16 to 20000; "ŠxVmm": millimetres, from 10 to
+// 1000, with either decimal separator.
+void ParseSize(std::string_view text, ViewerCommandLine& line) {
+  const auto fail = [text] {
     throw ViewerUsageError("Velikost „" + QuoteForMessage(text) +
-                           "“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů).");
+                           "“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani "
+                           "ŠxVmm, například 85x60mm (10 až 1000 mm).");
   };
-  const auto x = text.find('x');
+  const bool physical = text.ends_with("mm");
+  const std::string_view numbers = physical ? text.substr(0, text.size() - 2) : text;
+  const auto x = numbers.find('x');
   if (x == std::string_view::npos)
-    return fail();
+    fail();
+  const std::string_view w = numbers.substr(0, x);
+  const std::string_view h = numbers.substr(x + 1);
+  if (physical) {
+    double width = 0.0;
+    double height = 0.0;
+    if (!TryTypedNumber(std::string(w), width) || !TryTypedNumber(std::string(h), height) ||
+        !(width >= 10.0 && width <= 1000.0 && height >= 10.0 && height <= 1000.0))
+      fail();
+    line.millimetres = QSizeF(width, height);
+    return;
+  }
   int width = 0;
   int height = 0;
-  const std::string_view w = text.substr(0, x);
-  const std::string_view h = text.substr(x + 1);
-  const auto [wEnd, wError] = std::from_chars(w.data(), w.data() + w.size(), width);
-  const auto [hEnd, hError] = std::from_chars(h.data(), h.data() + h.size(), height);
-  if (w.empty() || h.empty() || wError != std::errc() || hError != std::errc() ||
-      wEnd != w.data() + w.size() || hEnd != h.data() + h.size() || width < 16 || height < 16 ||
-      width > 20000 || height > 20000)
-    return fail();
-  return QSize(width, height);
+  if (!WholeNumber(w, width) || !WholeNumber(h, height) || width < 16 || height < 16 ||
+      width > kMaxPixels || height > kMaxPixels)
+    fail();
+  line.size = QSize(width, height);
+}
+
+int ParseDpi(std::string_view text) {
+  int dpi = 0;
+  if (!WholeNumber(text, dpi) || dpi < 50 || dpi > 2400)
+    throw ViewerUsageError("Rozlišení „" + QuoteForMessage(text) +
+                           "“ není celé číslo bodů na palec od 50 do 2400.");
+  return dpi;
+}
+
+double ParseFontSize(std::string_view text) {
+  double points = 0.0;
+  if (!TryTypedNumber(std::string(text), points) || !(points >= 2.0 && points <= 72.0))
+    throw ViewerUsageError("Velikost písma „" + QuoteForMessage(text) +
+                           "“ není číslo bodů (pt) od 2 do 72.");
+  return points;
+}
+
+PictureView ParseView(std::string_view text) {
+  if (text == "nyquist")
+    return PictureView::kNyquist;
+  if (text == "bode")
+    return PictureView::kBode;
+  if (text == "kk")
+    return PictureView::kKramersKronig;
+  if (text == "both")
+    return PictureView::kBoth;
+  throw ViewerUsageError("Graf „" + QuoteForMessage(text) + "“ není nyquist, bode, kk ani both.");
+}
+
+// The option values odecet-cli reads, with its very messages.
+template <typename Parse>
+auto AsCli(Parse parse, std::string_view value) {
+  try {
+    return parse(std::string(value));
+  } catch (const UsageError& error) {
+    throw ViewerUsageError(error.what());
+  }
+}
+
+void Once(bool& given, const char* option) {
+  if (given)
+    throw ViewerUsageError(std::string("Volba ") + option + " je zadána dvakrát.");
+  given = true;
 }
 
 }  // namespace
 
 const char* const kViewerHelp =
-    "Použití: odecet-graf [SOUBOR...]\n"
-    "        odecet-graf --export=OBRÁZEK [--size=ŠxV] SOUBOR...\n"
+    "Použití: odecet-graf [VOLBA]... [SOUBOR...]\n"
+    "        odecet-graf --export=OBRÁZEK [VOLBA]... SOUBOR...\n"
     "Ukáže impedanční spektra ze souborů kroků, souborů přístrojů, výsledků programu\n"
     "odecet a tabulek CSV v Nyquistově a Bodeho diagramu a zkontroluje je\n"
     "Kramersovým–Kronigovým testem.\n"
     "\n"
-    "  --export=OBRÁZEK  bez okna uloží Nyquistův a Bodeho diagram vedle sebe\n"
-    "                    do OBRÁZKU; druh podle přípony: .svg, .png nebo .pdf\n"
-    "  --size=ŠxV        velikost obrázku v bodech (výchozí 1600x700)\n"
-    "  --help            vypíše tuto nápovědu\n"
-    "  --version         vypíše verzi\n"
+    "  -d, --decimal-separator=ODDĚLOVAČ  desetinný oddělovač „,“ nebo „.“ souborů\n"
+    "                                     kroků (bez volby podle místního nastavení)\n"
+    "      --difference KROK1 KROK2       otevře oba kroky (4 a 3 žebra) a jejich\n"
+    "                                     rozdíl, zkontrolovaný jako v odecet-cli\n"
+    "  -t, --tolerance=PODÍL              kmitočty rozdílu se shodují, liší-li se\n"
+    "                                     nejvýš o PODÍL většího z nich (např.\n"
+    "                                     0.001); bez volby musí být stejné\n"
+    "      --export=OBRÁZEK               bez okna uloží grafy do OBRÁZKU; druh podle\n"
+    "                                     přípony: .svg, .png nebo .pdf\n"
+    "      --size=ŠxV                     velikost obrázku v bodech (výchozí\n"
+    "                                     1600x700)\n"
+    "      --size=ŠxVmm                   velikost obrázku v milimetrech, např.\n"
+    "                                     85x60mm\n"
+    "      --dpi=N                        body na palec obrázku PNG s velikostí v mm\n"
+    "                                     (výchozí 300)\n"
+    "      --font-size=PT                 velikost písma v bodech (pt) při té\n"
+    "                                     velikosti (výchozí 8 pt při velikosti v mm)\n"
+    "      --view=GRAF                    nyquist, bode, kk (Kramersova–Kronigova\n"
+    "                                     kontrola prvního souboru) nebo both\n"
+    "                                     (výchozí: Nyquist a Bode vedle sebe)\n"
+    "      --no-decades                   bez popisků dekád kmitočtu v Nyquistově\n"
+    "                                     diagramu\n"
+    "      --help                         vypíše tuto nápovědu\n"
+    "      --version                      vypíše verzi\n"
     "\n"
-    "Návratový kód: 0 v pořádku, 2 soubor nelze načíst, 3 obrázek nelze zapsat,\n"
-    "64 chybné volby.\n";
+    "Návratový kód: 0 v pořádku, 1 spektra rozdílu se neshodují, 2 soubor nelze\n"
+    "načíst, 3 obrázek nelze zapsat, 64 chybné volby.\n";
+
+PictureSettings SettingsOf(const ViewerCommandLine& line) {
+  PictureSettings settings;
+  settings.view = line.view;
+  settings.pixels = line.size;
+  settings.millimetres = line.millimetres;
+  settings.dpi = line.dpi.value_or(settings.dpi);
+  settings.fontPoints = line.fontPoints;
+  return settings;
+}
 
 ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& arguments) {
   ViewerCommandLine line;
-  std::optional<QSize> size;
+  bool sizeGiven = false;
+  bool separatorGiven = false;
+  bool toleranceGiven = false;
+  bool exportGiven = false;
+  bool dpiGiven = false;
+  bool fontGiven = false;
+  bool viewGiven = false;
   bool options = true;
-  for (const std::string& argument : arguments) {
-    const std::string_view text = argument;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view text = arguments[i];
+    // An option's value after "=", joined to its letter, or as the next argument.
+    const auto value = [&](std::string_view longName, char letter,
+                           std::optional<std::string_view>& found) {
+      const std::string withValue = "--" + std::string(longName) + "=";
+      if (text.starts_with(withValue)) {
+        found = text.substr(withValue.size());
+        return true;
+      }
+      const bool joined = letter != 0 && text.size() > 2 && text[0] == '-' && text[1] == letter;
+      if (joined) {
+        found = text.substr(2);
+        return true;
+      }
+      if (text == "--" + std::string(longName) ||
+          (letter != 0 && text == std::string{'-', letter})) {
+        if (i + 1 >= arguments.size())
+          throw ViewerUsageError("Volba „" + std::string(text) + "“ potřebuje hodnotu.");
+        found = arguments[++i];
+        return true;
+      }
+      return false;
+    };
+    std::optional<std::string_view> found;
     if (options && text == "--") {
       options = false;
     } else if (options && text == "--help") {
@@ -68,28 +190,71 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
       line.action = ViewerCommandLine::Action::kVersion;
       return line;
     } else if (options && text.starts_with("--export=")) {
+      Once(exportGiven, "--export");
       line.picture = LocalPath(text.substr(9));
       if (line.picture.isEmpty())
         throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
       line.action = ViewerCommandLine::Action::kExport;
     } else if (options && text.starts_with("--size=")) {
-      size = ParseSize(text.substr(7));
+      Once(sizeGiven, "--size");
+      ParseSize(text.substr(7), line);
+    } else if (options && text.starts_with("--dpi=")) {
+      Once(dpiGiven, "--dpi");
+      line.dpi = ParseDpi(text.substr(6));
+    } else if (options && text.starts_with("--font-size=")) {
+      Once(fontGiven, "--font-size");
+      line.fontPoints = ParseFontSize(text.substr(12));
+    } else if (options && text.starts_with("--view=")) {
+      Once(viewGiven, "--view");
+      line.view = ParseView(text.substr(7));
+    } else if (options && text == "--no-decades") {
+      line.noDecades = true;
+    } else if (options && text == "--difference") {
+      if (line.difference)
+        throw ViewerUsageError("Volba --difference je zadána dvakrát.");
+      if (i + 2 >= arguments.size())
+        throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
+      line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
+      i += 2;
+    } else if (options && value("decimal-separator", 'd', found)) {
+      Once(separatorGiven, "-d");
+      line.separator = AsCli(ParseSeparator, *found);
+    } else if (options && value("tolerance", 't', found)) {
+      Once(toleranceGiven, "-t");
+      line.tolerance = AsCli(ParseTolerance, *found);
     } else if (options && text.size() > 1 && text.front() == '-') {
       throw ViewerUsageError("Neznámá volba „" + QuoteForMessage(text) + "“.");
     } else {
       line.files << LocalPath(text);
     }
   }
-  if (size && line.action != ViewerCommandLine::Action::kExport)
-    throw ViewerUsageError("Volba --size platí jen s volbou --export.");
-  if (line.action == ViewerCommandLine::Action::kExport) {
-    if (line.files.isEmpty())
+  const bool exporting = line.action == ViewerCommandLine::Action::kExport;
+  for (const auto& [given, option] : {std::pair{sizeGiven, "--size"},
+                                      {dpiGiven, "--dpi"},
+                                      {fontGiven, "--font-size"},
+                                      {viewGiven, "--view"},
+                                      {line.noDecades, "--no-decades"}}) {
+    if (given && !exporting)
+      throw ViewerUsageError(std::string("Volba ") + option + " platí jen s volbou --export.");
+  }
+  if (dpiGiven && !line.millimetres)
+    throw ViewerUsageError("Volba --dpi platí jen s velikostí v milimetrech (--size=ŠxVmm).");
+  if (toleranceGiven && exporting && !line.difference)
+    throw ViewerUsageError("Volba -t platí při exportu jen s volbou --difference.");
+  if (exporting) {
+    if (line.files.isEmpty() && !line.difference)
       throw ViewerUsageError("Volba --export potřebuje aspoň jeden soubor se spektrem.");
     if (!PictureKindOf(line.picture))
       throw ViewerUsageError("Jméno obrázku „" + QuoteForMessage(line.picture.toStdString()) +
                              "“ musí končit .svg, .png nebo .pdf.");
+    if (line.millimetres) {
+      const int dpi = line.dpi.value_or(PictureSettings().dpi);
+      const double width = std::round(line.millimetres->width() / 25.4 * dpi);
+      const double height = std::round(line.millimetres->height() / 25.4 * dpi);
+      if (width > kMaxPixels || height > kMaxPixels)
+        throw ViewerUsageError("Obrázek by při " + std::to_string(dpi) +
+                               " dpi měl víc než 20000 bodů na stranu; zmenšete --dpi.");
+    }
   }
-  if (size)
-    line.size = *size;
   return line;
 }

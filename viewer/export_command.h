@@ -4,18 +4,45 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <vector>
+
+#include "viewer/picture_settings.h"
+#include "viewer/plotted_spectrum.h"
+
+struct ViewerCommandLine;
+class BodeChart;
+class NyquistChart;
+
+// The window's plots, whose zoom a picture keeps; none draws the data whole.
+struct ShownPlots {
+  const NyquistChart* nyquist = nullptr;
+  const BodeChart* bode = nullptr;
+};
 
 // The exit statuses of odecet-graf.
 enum ViewerExit : int {
   kViewerDone = 0,
+  kViewerSpectraDiffer = 1,
   kViewerBadFile = 2,
   kViewerPictureNotWritten = 3,
   kViewerWrongUsage = 64,
 };
 
+// Lays out the plots `settings` names for the visible `spectra` on a scene of their own, with
+// no window (a QApplication must exist), and writes them into `picture`. `selected` is the file
+// the Kramers–Kronig check shows; `decades` labels the Nyquist plot's decades. Throws
+// PictureWriteError.
+void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bool decades,
+                   const PictureSettings& settings, const QString& picture,
+                   const ShownPlots& shown = {});
+
+// odecet-graf --export: loads the files (and the difference the line asks for) and writes the
+// picture. Each file that cannot be read is reported on `err` and nothing is written; so is a
+// difference of spectra that do not match, in odecet-cli's words. Returns the exit status.
+int ExportCommand(const ViewerCommandLine& line, std::FILE* err);
+
 // Loads `files` and writes their Nyquist and Bode plots side by side into `picture`, `size`
-// pixels in all, with no window (a QApplication must exist). Each file that cannot be read is
-// reported on `err` and nothing is written. Returns the exit status.
+// pixels in all. Returns the exit status.
 int ExportSideBySide(const QStringList& files, const QString& picture, QSize size, std::FILE* err);
 
 // A diagnostic on `err`, every line prefixed with the program's name.

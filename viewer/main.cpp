@@ -41,10 +41,14 @@ int main(int argc, char* argv[]) {
   application.setDesktopFileName(QStringLiteral("odecet-graf"));
   application.setWindowIcon(ViewerIcon());
   if (line.action == ViewerCommandLine::Action::kExport)
-    return ExportSideBySide(line.files, line.picture, line.size, stderr);
+    return ExportCommand(line, stderr);
 
   PlotWindow window;
+  window.SetStepSeparator(line.separator);
+  window.SetTolerance(line.tolerance);
   window.show();
+  if (line.difference)
+    window.OpenDifference(line.difference->first, line.difference->second);
   if (!line.files.isEmpty())
     window.OpenFiles(line.files);
   return application.exec();

@@ -2,6 +2,7 @@
 
 #include <QRectF>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <optional>
 
@@ -21,6 +22,17 @@ class PictureWriteError : public OdecetError {
   using OdecetError::OdecetError;
 };
 
-// Draws `source` of `scene` on a white picture of `size` pixels, written to `path` in the kind
-// its name asks for. The file is replaced whole or not at all. Throws PictureWriteError.
+// How big a picture is: `pixels`, each 1/96 inch in an SVG or a PDF as on the screen; or, with
+// `millimetres`, that physical size: a PDF page and an SVG of exactly that size, a PNG of as
+// many pixels as `dpi` gives, its resolution stored in the file.
+struct PictureSize {
+  QSize pixels;
+  std::optional<QSizeF> millimetres;
+  int dpi = 300;
+};
+
+// Draws `source` of `scene` on a white picture of `size`, written to `path` in the kind its
+// name asks for. The file is replaced whole or not at all. Throws PictureWriteError.
+void WritePicture(QGraphicsScene& scene, const QRectF& source, const PictureSize& size,
+                  const QString& path);
 void WritePicture(QGraphicsScene& scene, const QRectF& source, QSize size, const QString& path);

@@ -11,6 +11,17 @@ PlotView::PlotView(SpectrumChart* chart, QWidget* parent)
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::RectangleRubberBand);
   setAcceptDrops(false);  // files dropped here go to the window
+  // The series' markers reach past the bounds Qt Charts gives their items, so a partial update
+  // leaves pieces of them behind after a resize, a zoom or a hidden series.
+  setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+}
+
+bool PlotView::viewportEvent(QEvent* event) {
+  // The readout is the series' own and stays while the pointer rests on a point; the scene's
+  // help event, which finds no tooltip on any item, would hide it.
+  if (event->type() == QEvent::ToolTip)
+    return true;
+  return QChartView::viewportEvent(event);
 }
 
 void PlotView::wheelEvent(QWheelEvent* event) {

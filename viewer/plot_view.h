@@ -12,6 +12,7 @@ class PlotView : public QChartView {
   SpectrumChart* spectrumChart() const { return chart_; }
 
  protected:
+  bool viewportEvent(QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -1,7 +1,9 @@
 #include "viewer/plot_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -24,17 +26,23 @@
 #include <utility>
 
 #include "instruments/file_kind.h"
+#include "spectrum/decimal_separator.h"
+#include "spectrum/decimal_text.h"
 #include "viewer/bode_chart.h"
+#include "viewer/difference_series.h"
+#include "viewer/export_command.h"
 #include "viewer/kk_chart.h"
 #include "viewer/nyquist_chart.h"
 #include "viewer/picture_export.h"
+#include "viewer/plot_dialogs.h"
 #include "viewer/plot_view.h"
 
 namespace {
 
-void ShowError(QWidget* owner, const QString& message) {
+void ShowError(QWidget* owner, const QString& message, const QString& detail = {}) {
   QMessageBox box(QMessageBox::Critical, PlotWindowCaption(), message, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
+  box.setInformativeText(detail);
   box.exec();
 }
 
@@ -58,6 +66,23 @@ QStringList LocalFiles(const QMimeData* data) {
   return paths;
 }
 
+// One file, however its path is spelt (relative, through links).
+QString Identity(const QString& path) {
+  const QFileInfo info(path);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+QString FormatTolerance(double tolerance) {
+  return QString::fromStdString(FloatToStr(tolerance, SystemDecimalSeparator()));
+}
+
+QAction* MakeAction(QObject* owner, const QString& text, const QKeySequence& shortcut) {
+  auto* action = new QAction(text, owner);
+  action->setShortcut(shortcut);
+  return action;
+}
+
 }  // namespace
 
 QString PlotWindowCaption() {
@@ -65,43 +90,104 @@ QString PlotWindowCaption() {
 }
 
 PlotWindow::PlotWindow(QWidget* parent)
-    : QMainWindow(parent), fileList_(new QListWidget), tabs_(new QTabWidget) {
+    : QMainWindow(parent),
+      fileList_(new QListWidget),
+      tabs_(new QTabWidget),
+      separatorChoice_(new QActionGroup(this)) {
   setWindowTitle(PlotWindowCaption());
   setAcceptDrops(true);
 
-  auto* open = new QAction(QStringLiteral("&Otevřít…"), this);
-  open->setShortcut(QKeySequence::Open);
+  QAction* open = MakeAction(this, QStringLiteral("&Otevřít…"), QKeySequence::Open);
   open->setIcon(QIcon::fromTheme(QStringLiteral("document-open")));
   connect(open, &QAction::triggered, this, &PlotWindow::ChooseFiles);
-  auto* exportPicture = new QAction(QStringLiteral("&Exportovat obrázek…"), this);
-  exportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  QAction* exportPicture =
+      MakeAction(this, QStringLiteral("&Exportovat obrázek…"), QKeySequence(Qt::CTRL | Qt::Key_E));
   exportPicture->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as")));
   connect(exportPicture, &QAction::triggered, this, &PlotWindow::ChooseExport);
-  auto* quit = new QAction(QStringLiteral("&Konec"), this);
-  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QAction* quit = MakeAction(this, QStringLiteral("&Konec"), QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, &QWidget::close);
+
+  QAction* copy = MakeAction(this, QStringLiteral("&Kopírovat body"), QKeySequence::Copy);
+  copy->setToolTip(QStringLiteral("Body vybraného souboru jako text pro tabulkový procesor"));
+  connect(copy, &QAction::triggered, this, &PlotWindow::CopyPoints);
+  QAction* remove =
+      MakeAction(this, QStringLiteral("&Odebrat ze seznamu"), QKeySequence(Qt::Key_Delete));
+  connect(remove, &QAction::triggered, this, &PlotWindow::RemoveSelected);
+  QAction* difference =
+      MakeAction(this, QStringLiteral("&Rozdíl…"), QKeySequence(Qt::CTRL | Qt::Key_D));
+  difference->setToolTip(QStringLiteral("Rozdíl dvou načtených souborů: 3 žebra minus 4 žebra"));
+  connect(difference, &QAction::triggered, this, &PlotWindow::ChooseDifference);
 
   QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&Soubor"));
   fileMenu->addAction(open);
   fileMenu->addAction(exportPicture);
   fileMenu->addSeparator();
   fileMenu->addAction(quit);
+
+  QMenu* editMenu = menuBar()->addMenu(QStringLiteral("Ú&pravy"));
+  editMenu->addAction(copy);
+  editMenu->addAction(remove);
+  editMenu->addSeparator();
+  editMenu->addAction(difference);
+  editMenu->addSeparator();
+  // Full-stop step files on a machine set to decimal commas, and the other way round.
+  QMenu* separatorMenu = editMenu->addMenu(QStringLiteral("&Desetinný oddělovač souborů kroků"));
+  const std::pair<QString, std::optional<char>> separators[] = {
+      {QStringLiteral("&Podle místního nastavení („%1“)")
+           .arg(QLatin1Char(SystemDecimalSeparator())),
+       std::nullopt},
+      {QStringLiteral("Čár&ka „,“"), ','},
+      {QStringLiteral("&Tečka „.“"), '.'}};
+  for (const auto& [text, separator] : separators) {
+    QAction* choice = separatorMenu->addAction(text);
+    choice->setCheckable(true);
+    choice->setChecked(!separator);
+    choice->setData(separator ? QVariant(QChar::fromLatin1(*separator)) : QVariant());
+    separatorChoice_->addAction(choice);
+    connect(choice, &QAction::triggered, this,
+            [this, separator = separator] { stepSeparator_ = separator; });
+  }
+
+  QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Zobrazení"));
+  QAction* decades =
+      viewMenu->addAction(QStringLiteral("Popisky &dekád kmitočtu v Nyquistově diagramu"));
+  decades->setCheckable(true);
+  decades->setChecked(true);
+  connect(decades, &QAction::toggled, this, [this](bool shown) {
+    static_cast<NyquistChart*>(view(kNyquist)->spectrumChart())->SetDecadesVisible(shown);
+  });
+  viewMenu->addSeparator();
+  // Wherever the focus is, not only on the tabs.
+  QAction* nextTab = viewMenu->addAction(QStringLiteral("&Další karta"));
+  nextTab->setShortcuts(QKeySequence::NextChild);
+  connect(nextTab, &QAction::triggered, this,
+          [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
+  QAction* previousTab = viewMenu->addAction(QStringLiteral("&Předchozí karta"));
+  previousTab->setShortcuts(QKeySequence::PreviousChild);
+  connect(previousTab, &QAction::triggered, this, [this] {
+    tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count());
+  });
+
   QToolBar* toolBar = addToolBar(QStringLiteral("Nástroje"));
   toolBar->setMovable(false);
   toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   toolBar->addAction(open);
   toolBar->addAction(exportPicture);
+  toolBar->addAction(difference);
 
   auto* listPanel = new QWidget;
   auto* listLayout = new QVBoxLayout(listPanel);
   listLayout->setContentsMargins(6, 6, 0, 0);
-  auto* listLabel = new QLabel(QStringLiteral("&Soubory:"));
+  // Not Alt+S, which opens the Soubor menu.
+  auto* listLabel = new QLabel(QStringLiteral("&Načtené soubory:"));
   listLabel->setBuddy(fileList_);
   listLayout->addWidget(listLabel);
   listLayout->addWidget(fileList_);
   fileList_->setToolTip(
       QStringLiteral("Zaškrtnuté soubory se kreslí; vybraný se kontroluje "
                      "na kartě Kramers–Kronig."));
+  fileList_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  fileList_->addActions({copy, remove, difference});
   connect(fileList_, &QListWidget::itemChanged, this, &PlotWindow::FileChecked);
   connect(fileList_, &QListWidget::currentRowChanged, this, [this] { ShowSpectra(); });
 
@@ -126,13 +212,67 @@ PlotView* PlotWindow::view(Tab tab) const {
   return static_cast<PlotView*>(tabs_->widget(tab));
 }
 
+void PlotWindow::SetStepSeparator(std::optional<char> separator) {
+  stepSeparator_ = separator;
+  for (QAction* choice : separatorChoice_->actions()) {
+    const QVariant chosen = choice->data();
+    choice->setChecked(separator ? chosen.isValid() && chosen.toChar().toLatin1() == *separator
+                                 : !chosen.isValid());
+  }
+}
+
+char PlotWindow::stepSeparator() const {
+  return stepSeparator_ ? *stepSeparator_ : SystemDecimalSeparator();
+}
+
+int PlotWindow::RowOf(const PlottedSpectrum& spectrum) const {
+  for (std::size_t i = 0; i < spectra_.size(); ++i) {
+    const PlottedSpectrum& open = spectra_[i];
+    const bool same = spectrum.path.isEmpty()
+                          ? open.path.isEmpty() && open.name == spectrum.name
+                          : !open.path.isEmpty() && Identity(open.path) == Identity(spectrum.path);
+    if (same)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void PlotWindow::BringForward(int row) {
+  fileList_->item(row)->setCheckState(Qt::Checked);
+  fileList_->setCurrentRow(row);
+  statusBar()->showMessage(QStringLiteral("„%1“ už v seznamu je; je vybraný.")
+                               .arg(spectra_[static_cast<std::size_t>(row)].name),
+                           5000);
+}
+
+void PlotWindow::Append(PlottedSpectrum spectrum) {
+  const QSignalBlocker quiet(fileList_);
+  auto* item = new QListWidgetItem(ColourSwatch(spectrum.colour), spectrum.name, fileList_);
+  item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+  item->setCheckState(Qt::Checked);
+  item->setToolTip(spectrum.path.isEmpty() ? spectrum.name : spectrum.path);
+  spectra_.push_back(std::move(spectrum));
+}
+
 void PlotWindow::OpenFiles(const QStringList& paths) {
   QStringList failures;
-  const auto firstNew = static_cast<int>(spectra_.size());
+  int firstNew = -1;
+  int known = -1;
   for (const QString& path : paths) {
+    PlottedSpectrum probe;
+    probe.path = path;
+    if (const int row = RowOf(probe); row >= 0) {
+      known = row;
+      lastDirectory_ = QFileInfo(path).absolutePath();
+      continue;
+    }
     try {
-      for (PlottedSpectrum& sweep : LoadPlottedSpectra(path, static_cast<int>(spectra_.size())))
-        spectra_.push_back(std::move(sweep));
+      for (PlottedSpectrum& sweep : LoadPlottedSpectra(path, stepSeparator())) {
+        sweep.colour = SeriesColour(coloursUsed_++);
+        Append(std::move(sweep));
+        if (firstNew < 0)
+          firstNew = static_cast<int>(spectra_.size()) - 1;
+      }
     } catch (const std::bad_alloc&) {
       failures << QStringLiteral("Pro načtení souboru není dost paměti.");
     } catch (const std::exception& error) {
@@ -140,18 +280,138 @@ void PlotWindow::OpenFiles(const QStringList& paths) {
     }
     lastDirectory_ = QFileInfo(path).absolutePath();
   }
-  const QSignalBlocker quiet(fileList_);
-  for (auto i = static_cast<std::size_t>(firstNew); i < spectra_.size(); ++i) {
-    auto* item = new QListWidgetItem(ColourSwatch(spectra_[i].colour), spectra_[i].name, fileList_);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Checked);
-    item->setToolTip(spectra_[i].path);
+  {
+    const QSignalBlocker quiet(fileList_);
+    if (firstNew >= 0)
+      fileList_->setCurrentRow(firstNew);
   }
-  if (static_cast<int>(spectra_.size()) > firstNew)
-    fileList_->setCurrentRow(firstNew);
   ShowSpectra();
+  if (known >= 0 && firstNew < 0)
+    BringForward(known);
   if (!failures.isEmpty())
     ShowError(this, failures.join(QStringLiteral("\n\n")));
+}
+
+bool PlotWindow::AddDifference(int step1, int step2, double tolerance) {
+  const auto count = static_cast<int>(spectra_.size());
+  if (step1 < 0 || step2 < 0 || step1 >= count || step2 >= count)
+    return false;
+  DifferenceOutcome outcome = MakeDifference(spectra_[static_cast<std::size_t>(step1)],
+                                             spectra_[static_cast<std::size_t>(step2)], tolerance,
+                                             stepSeparator(), SeriesColour(coloursUsed_));
+  if (!outcome.series) {
+    ShowError(this, outcome.text, outcome.detail);
+    return false;
+  }
+  if (const int row = RowOf(*outcome.series); row >= 0) {
+    BringForward(row);
+    return true;
+  }
+  ++coloursUsed_;
+  Append(std::move(*outcome.series));
+  {
+    const QSignalBlocker quiet(fileList_);
+    fileList_->setCurrentRow(count);
+  }
+  ShowSpectra();
+  return true;
+}
+
+void PlotWindow::OpenDifference(const QString& step1, const QString& step2) {
+  QStringList failures;
+  std::vector<int> rows;
+  for (const QString& path : {step1, step2}) {
+    PlottedSpectrum probe;
+    probe.path = path;
+    if (const int row = RowOf(probe);
+        row >= 0 && spectra_[static_cast<std::size_t>(row)].measured) {
+      rows.push_back(row);
+      continue;
+    }
+    try {
+      Append(LoadPlottedSpectrum(path, SeriesColour(coloursUsed_), stepSeparator(),
+                                 SpectrumSources::kMeasurements));
+      ++coloursUsed_;
+      rows.push_back(static_cast<int>(spectra_.size()) - 1);
+    } catch (const std::bad_alloc&) {
+      failures << QStringLiteral("Pro načtení souboru není dost paměti.");
+    } catch (const std::exception& error) {
+      failures << QString::fromUtf8(error.what());
+    }
+    lastDirectory_ = QFileInfo(path).absolutePath();
+  }
+  ShowSpectra();
+  if (!failures.isEmpty()) {
+    ShowError(this, failures.join(QStringLiteral("\n\n")));
+    return;
+  }
+  lastStep1_ = rows[0];
+  lastStep2_ = rows[1];
+  toleranceText_ = tolerance_ > 0.0 ? FormatTolerance(tolerance_) : QString();
+  AddDifference(rows[0], rows[1], tolerance_);
+}
+
+void PlotWindow::ChooseDifference() {
+  std::vector<int> rows;
+  QStringList names;
+  for (std::size_t i = 0; i < spectra_.size(); ++i) {
+    if (spectra_[i].measured) {
+      rows.push_back(static_cast<int>(i));
+      names << spectra_[i].name;
+    }
+  }
+  if (rows.size() < 2) {
+    ShowError(this, QStringLiteral("Pro rozdíl otevřete aspoň dva naměřené soubory: jeden se "
+                                   "4 žebry a jeden se 3 žebry."));
+    return;
+  }
+  const auto indexOf = [&rows](int row, int fallback) {
+    const auto found = std::find(rows.begin(), rows.end(), row);
+    return found == rows.end() ? fallback : static_cast<int>(found - rows.begin());
+  };
+  DifferenceDialog dialog(names, indexOf(lastStep1_, 0), indexOf(lastStep2_, 1), toleranceText_,
+                          this);
+  if (dialog.exec() != QDialog::Accepted)
+    return;
+  lastStep1_ = rows[static_cast<std::size_t>(dialog.step1())];
+  lastStep2_ = rows[static_cast<std::size_t>(dialog.step2())];
+  toleranceText_ = dialog.toleranceText();
+  AddDifference(lastStep1_, lastStep2_, dialog.tolerance());
+}
+
+void PlotWindow::CopyPoints() {
+  const int row = fileList_->currentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= spectra_.size())
+    return;
+  // For a spreadsheet: tabs between the fields, the regional decimal separator.
+  const char separator = SystemDecimalSeparator();
+  std::string text = "f (Hz)\tRe (Ohm)\t-Im (Ohm)\n";
+  for (const SpectrumPoint& point : spectra_[static_cast<std::size_t>(row)].points) {
+    text += FloatToStr(point.f, separator) + '\t' + FloatToStr(point.re, separator) + '\t' +
+            FloatToStr(-point.im, separator) + '\n';
+  }
+  QApplication::clipboard()->setText(QString::fromStdString(text));
+  statusBar()->showMessage(QStringLiteral("Body souboru „%1“ jsou ve schránce.")
+                               .arg(spectra_[static_cast<std::size_t>(row)].name),
+                           5000);
+}
+
+void PlotWindow::RemoveSelected() {
+  const int row = fileList_->currentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= spectra_.size())
+    return;
+  {
+    const QSignalBlocker quiet(fileList_);
+    delete fileList_->takeItem(row);
+    spectra_.erase(spectra_.begin() + row);
+    fileList_->setCurrentRow(std::min(row, fileList_->count() - 1));
+  }
+  // The rows after it moved up.
+  if (lastStep1_ >= row)
+    lastStep1_ = lastStep1_ == row ? -1 : lastStep1_ - 1;
+  if (lastStep2_ >= row)
+    lastStep2_ = lastStep2_ == row ? -1 : lastStep2_ - 1;
+  ShowSpectra();
 }
 
 void PlotWindow::FileChecked(QListWidgetItem* item) {
@@ -179,6 +439,19 @@ void PlotWindow::ChooseFiles() {
 }
 
 void PlotWindow::ChooseExport() {
+  if (!pictureSettingsChosen_) {
+    // The first time, the shown plot at its size on screen.
+    static constexpr PictureView kViews[] = {PictureView::kNyquist, PictureView::kBode,
+                                             PictureView::kKramersKronig};
+    pictureSettings_.view = kViews[tabs_->currentIndex()];
+    pictureSettings_.pixels = view(kNyquist)->size();
+  }
+  ExportDialog options(pictureSettings_, this);
+  if (options.exec() != QDialog::Accepted)
+    return;
+  pictureSettings_ = options.settings();
+  pictureSettingsChosen_ = true;
+
   static const QStringList kFilters = {QStringLiteral("Obrázek SVG (*.svg)"),
                                        QStringLiteral("Obrázek PNG (*.png)"),
                                        QStringLiteral("Dokument PDF (*.pdf)")};
@@ -189,8 +462,9 @@ void PlotWindow::ChooseExport() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(kFilters);
   static const QStringList kNames = {QStringLiteral("nyquist.svg"), QStringLiteral("bode.svg"),
-                                     QStringLiteral("kramers-kronig.svg")};
-  dialog.selectFile(kNames.value(tabs_->currentIndex()));
+                                     QStringLiteral("kramers-kronig.svg"),
+                                     QStringLiteral("nyquist-bode.svg")};
+  dialog.selectFile(kNames.value(static_cast<int>(pictureSettings_.view)));
   // The suffix follows the kind chosen, so the name says what the file holds.
   connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
     dialog.setDefaultSuffix(kSuffixes.value(kFilters.indexOf(filter)));
@@ -202,7 +476,7 @@ void PlotWindow::ChooseExport() {
   if (!PictureKindOf(path))
     path += '.' + kSuffixes.value(kFilters.indexOf(dialog.selectedNameFilter()), kSuffixes.first());
   try {
-    ExportShownTab(path);
+    ExportPicture(path, pictureSettings_);
     lastDirectory_ = QFileInfo(path).absolutePath();
   } catch (const std::exception& error) {
     ShowError(this, QString::fromUtf8(error.what()));
@@ -213,6 +487,15 @@ void PlotWindow::ExportShownTab(const QString& path) {
   PlotView* shown = view(static_cast<Tab>(tabs_->currentIndex()));
   SpectrumChart* chart = shown->spectrumChart();
   WritePicture(*shown->scene(), chart->sceneBoundingRect(), chart->size().toSize(), path);
+}
+
+void PlotWindow::ExportPicture(const QString& path, const PictureSettings& settings) {
+  const bool decades =
+      static_cast<NyquistChart*>(view(kNyquist)->spectrumChart())->decadesVisible();
+  // A zoomed plot is drawn as zoomed.
+  RenderPicture(spectra_, fileList_->currentRow(), decades, settings, path,
+                {static_cast<NyquistChart*>(view(kNyquist)->spectrumChart()),
+                 static_cast<BodeChart*>(view(kBode)->spectrumChart())});
 }
 
 void PlotWindow::dragEnterEvent(QDragEnterEvent* event) {

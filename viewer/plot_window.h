@@ -2,10 +2,14 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
+#include "viewer/picture_settings.h"
 #include "viewer/plotted_spectrum.h"
 
+class QAction;
+class QActionGroup;
 class QListWidget;
 class QListWidgetItem;
 class QTabWidget;
@@ -19,11 +23,26 @@ class PlotWindow : public QMainWindow {
 
   explicit PlotWindow(QWidget* parent = nullptr);
 
-  // Adds each file as a series. The files that cannot be read are named, with the reason, in
-  // one error box; the others are shown.
+  // Adds each file as a series; a file already open is selected and shown instead. The files
+  // that cannot be read are named, with the reason, in one error box; the others are shown.
   void OpenFiles(const QStringList& paths);
+  // Adds the difference of the series in rows `step1` (4 ribs) and `step2` (3 ribs), or says
+  // in a box why the two do not match. True when it was added (or was there already).
+  bool AddDifference(int step1, int step2, double tolerance);
+  // Opens both steps, read as odecet-cli reads them (measurements only), and adds their
+  // difference with the window's tolerance.
+  void OpenDifference(const QString& step1, const QString& step2);
   // Writes what the shown tab draws, at its size on screen. Throws PictureWriteError.
   void ExportShownTab(const QString& path);
+  // Writes the plots `settings` name, drawn afresh from the loaded files with the zoom the
+  // window shows. Throws PictureWriteError.
+  void ExportPicture(const QString& path, const PictureSettings& settings);
+
+  // The decimal separator of step files opened from now on; none for the regional settings'.
+  void SetStepSeparator(std::optional<char> separator);
+  char stepSeparator() const;
+  // The frequency tolerance the difference dialog starts with.
+  void SetTolerance(double tolerance) { tolerance_ = tolerance; }
 
   const std::vector<PlottedSpectrum>& spectra() const { return spectra_; }
   QListWidget* fileList() const { return fileList_; }
@@ -37,13 +56,29 @@ class PlotWindow : public QMainWindow {
  private:
   void ChooseFiles();
   void ChooseExport();
+  void ChooseDifference();
+  void CopyPoints();
+  void RemoveSelected();
   void FileChecked(QListWidgetItem* item);
   void ShowSpectra();
+  void Append(PlottedSpectrum spectrum);
+  // The row of a series that shows the same data as `path` or `name`; -1 for none.
+  int RowOf(const PlottedSpectrum& spectrum) const;
+  void BringForward(int row);
 
   std::vector<PlottedSpectrum> spectra_;
   QListWidget* fileList_;
   QTabWidget* tabs_;
   QString lastDirectory_;
+  int coloursUsed_ = 0;
+  std::optional<char> stepSeparator_;
+  QActionGroup* separatorChoice_;
+  double tolerance_ = 0.0;
+  QString toleranceText_;
+  int lastStep1_ = -1;
+  int lastStep2_ = -1;
+  PictureSettings pictureSettings_;
+  bool pictureSettingsChosen_ = false;
 };
 
 // The window's caption, which its message boxes bear too.

@@ -5,12 +5,10 @@
 #include <array>
 #include <utility>
 
-#include "instruments/spectrum_file.h"
-#include "spectrum/decimal_separator.h"
-
-std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, int firstColour) {
-  LoadedSweeps loaded = LoadSpectrumSweeps(QFile::encodeName(path).toStdString(),
-                                           SystemDecimalSeparator(), SpectrumSources::kAlsoReports);
+std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, char separator,
+                                                SpectrumSources sources) {
+  LoadedSweeps loaded =
+      LoadSpectrumSweeps(QFile::encodeName(path).toStdString(), separator, sources);
   std::vector<PlottedSpectrum> spectra;
   const std::size_t count = loaded.sweeps.size();
   for (std::size_t i = 0; i < count; ++i) {
@@ -20,10 +18,25 @@ std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, int firstCo
     if (count > 1)
       spectrum.name += '#' + QString::number(i + 1);
     spectrum.points = std::move(loaded.sweeps[i].points);
-    spectrum.colour = SeriesColour(firstColour + static_cast<int>(i));
+    spectrum.count = loaded.sweeps[i].count;
+    spectrum.measured = loaded.kind != SpectrumFileKind::kReport;
     spectra.push_back(std::move(spectrum));
   }
   return spectra;
+}
+
+PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, char separator,
+                                    SpectrumSources sources) {
+  const LoadedSpectrum loaded =
+      LoadSpectrum(QFile::encodeName(path).toStdString(), separator, sources);
+  PlottedSpectrum spectrum;
+  spectrum.path = path;
+  spectrum.name = QFileInfo(path).fileName();
+  spectrum.points = loaded.file.points;
+  spectrum.count = loaded.file.count;
+  spectrum.measured = loaded.kind != SpectrumFileKind::kReport;
+  spectrum.colour = colour;
+  return spectrum;
 }
 
 QColor SeriesColour(int n) {

@@ -2,24 +2,34 @@
 
 #include <QColor>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
+#include "instruments/spectrum_file.h"
 #include "spectrum/spectrum_point.h"
 
 // One file as the plots show it: its points, its name in legends and its own colour.
 struct PlottedSpectrum {
-  QString path;  // as given, for reloading and messages
+  QString path;  // as given, for reloading and messages; empty for a difference made here
   QString name;  // the file's name without directories
   std::vector<SpectrumPoint> points;
+  std::int32_t count = 0;  // as the file declares it: a step file may declare none or fewer
+  bool measured = true;    // a step or instrument file, which a difference may be made of
   QColor colour;
   bool visible = true;
 };
 
-// Reads any spectrum file the program knows, reports included, with the decimal separator of
-// the regional settings: one series per sweep, each in its own colour, the n-th loaded taking
-// SeriesColour(firstColour + n); a sweep of a file of several is named "name#2". Throws the
-// core's error (a Czech message naming the file) when the file cannot be read.
-std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, int firstColour);
+// Reads any spectrum file the program knows, reports included unless `sources` says otherwise,
+// with `separator` for step files: one series per sweep, a sweep of a file of several named
+// "name#2"; the caller gives the colours. Throws the core's error (a Czech message naming the
+// file) when the file cannot be read.
+std::vector<PlottedSpectrum> LoadPlottedSpectra(
+    const QString& path, char separator, SpectrumSources sources = SpectrumSources::kAlsoReports);
+
+// One spectrum, as a step of a difference is read: a file of several sweeps is refused with the
+// core's message, as odecet-cli refuses it without --sweep.
+PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, char separator,
+                                    SpectrumSources sources = SpectrumSources::kAlsoReports);
 
 // The colour of the n-th file loaded: well apart from each other and readable on white.
 QColor SeriesColour(int n);

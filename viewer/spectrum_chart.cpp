@@ -1,10 +1,14 @@
 #include "viewer/spectrum_chart.h"
 
+#include <QAbstractAxis>
 #include <QCursor>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPen>
 #include <QToolTip>
+#include <QXYSeries>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "viewer/chart_axes.h"
@@ -23,7 +27,7 @@ QXYSeries* SpectrumChart::AddLine(const QString& name, const QColor& colour,
   series->setName(name);
   series->setColor(colour);
   series->setPointsVisible(true);
-  series->setMarkerSize(5.0);
+  series->setMarkerSize(markerSize_);
   QPen pen(colour, 1.5);
   series->setPen(pen);
   connect(series, &QXYSeries::hovered, this,
@@ -45,11 +49,32 @@ QXYSeries* SpectrumChart::AddLine(const QString& name, const QColor& colour,
                 best = distance;
               }
             }
+            // Until the pointer leaves the point, not for Qt's few seconds.
             if (nearest >= 0)
-              QToolTip::showText(QCursor::pos(), describe(nearest));
+              QToolTip::showText(QCursor::pos(), describe(nearest), nullptr, QRect(),
+                                 std::numeric_limits<int>::max());
           });
   addSeries(series);
   return series;
+}
+
+void SpectrumChart::SetMarkerSize(double size) {
+  // Each series keeps its proportion to the others (the phase's squares are larger).
+  const double scale = size / markerSize_;
+  markerSize_ = size;
+  for (QAbstractSeries* series : this->series()) {
+    if (auto* line = qobject_cast<QXYSeries*>(series))
+      line->setMarkerSize(line->markerSize() * scale);
+  }
+}
+
+void SpectrumChart::ApplyFont(const QFont& font) {
+  setTitleFont(font);
+  legend()->setFont(font);
+  for (QAbstractAxis* axis : axes()) {
+    axis->setLabelsFont(font);
+    axis->setTitleFont(font);
+  }
 }
 
 double MinusPhaseDegrees(const SpectrumPoint& point) {

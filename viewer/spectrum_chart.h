@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChart>
+#include <QFont>
 #include <functional>
 #include <vector>
 
@@ -20,8 +21,15 @@ class SpectrumChart : public QChart {
   virtual void FitAxes() = 0;
   // Called after a zoom has changed the axes.
   virtual void AfterZoom() {}
+  // Sets the font of every text the chart draws: axes, their titles, the legend, the title.
+  virtual void ApplyFont(const QFont& font);
+  // The diameter of the points' markers, smaller in a paper's picture than on the screen.
+  void SetMarkerSize(double size);
+  double markerSize() const { return markerSize_; }
 
  protected:
+  double markerSize_ = 5.0;
+
   // A line through the points with a marker on each; hovering over it shows `describe` of the
   // nearest point.
   QXYSeries* AddLine(const QString& name, const QColor& colour,

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QMimeData>
+#include <QScreen>
 #include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include <QXYSeries>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "instruments/spectrum_file.h"
@@ -199,6 +201,69 @@ TEST_F(PlotWindowTest, HoveringOverAPointShowsItsFrequencyAndValues) {
   QTRY_VERIFY(QToolTip::isVisible());
   EXPECT_EQ(QToolTip::text(), QStringLiteral("4-zebra.txt, bod 11\nf = 10000 Hz\nRe Z = 12,74 Ω\n"
                                              "−Im Z = 1,556 Ω\n|Z| = 12,84 Ω\n−φ = 6,96°"));
+
+  // Resting on the point long past Qt's own tooltip delay keeps the readout.
+  QTest::qWait(2500);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("4-zebra.txt, bod 11\n")));
+  // Leaving the point takes it away.
+  QTest::mouseMove(view->viewport(), at + QPoint(0, 60));
+  QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+// What the window shows on screen (the backing store), against a fresh drawing of it.
+QImage OnScreen(QWidget* widget) {
+  const QPoint origin = widget->mapTo(widget->window(), QPoint(0, 0));
+  return widget->screen()
+      ->grabWindow(widget->window()->winId(), origin.x(), origin.y(), widget->width(),
+                   widget->height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+QImage Redrawn(QWidget* widget) {
+  return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+int DifferingPixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size())
+    return a.width() * a.height();
+  int differing = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x)
+      differing += qRgb(qRed(a.pixel(x, y)), qGreen(a.pixel(x, y)), qBlue(a.pixel(x, y))) !=
+                   qRgb(qRed(b.pixel(x, y)), qGreen(b.pixel(x, y)), qBlue(b.pixel(x, y)));
+  }
+  return differing;
+}
+
+// Whatever changes the plot, nothing of the earlier drawing stays on screen.
+TEST_F(PlotWindowTest, NoStaleFragmentsAfterAResizeAZoomOutOrAHiddenSeries) {
+  window->OpenFiles({Example("4-zebra.txt"), Example("3-zebra.txt")});
+  PlotView* view = window->view(PlotWindow::kNyquist);
+  QTest::qWait(100);
+  const QPoint centre = view->viewport()->rect().center();
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"hidden series", [&] { window->fileList()->item(0)->setCheckState(Qt::Unchecked); }},
+      {"right-button zoom-out",
+       [&] {
+         QTest::mouseClick(view->viewport(), Qt::RightButton, {}, centre);
+         QTest::mouseClick(view->viewport(), Qt::RightButton, {}, centre);
+       }},
+      {"resize", [&] { window->resize(window->width() - 150, window->height() - 90); }},
+      {"shown again", [&] { window->fileList()->item(0)->setCheckState(Qt::Checked); }},
+  };
+  for (const auto& [what, change] : changes) {
+    SCOPED_TRACE(what);
+    // A zoom first, so that every change moves the curves across the screen.
+    QWheelEvent wheel(centre, view->viewport()->mapToGlobal(centre), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QTest::qWait(50);
+    change();
+    QTest::qWait(100);
+    const QImage shown = OnScreen(view->viewport());
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(DifferingPixels(shown, Redrawn(view->viewport())), 0) << "stale pixels on screen";
+  }
 }
 
 // odecet-graf --export: both plots side by side, nothing written when a file cannot be read.

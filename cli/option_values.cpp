@@ -1,0 +1,23 @@
+#include "cli/option_values.h"
+
+#include "cli/command_line.h"
+#include "spectrum/decimal_text.h"
+#include "spectrum/message_text.h"
+
+char ParseSeparator(const std::string& text) {
+  if (text == "," || text == ".")
+    return text[0];
+  throw UsageError("desetinný oddělovač musí být „,“ nebo „.“, ne „" + QuoteForMessage(text) + "“");
+}
+
+bool TryTypedNumber(const std::string& text, double& value) {
+  return TryStrToFloat(text, '.', value) || TryStrToFloat(text, ',', value);
+}
+
+double ParseTolerance(const std::string& text) {
+  double value = 0;
+  if (TryTypedNumber(text, value) && value >= 0 && value < 1)
+    return value;
+  throw UsageError("tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne „" +
+                   QuoteForMessage(text) + "“");
+}
