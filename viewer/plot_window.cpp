@@ -32,6 +32,7 @@
 #include "viewer/difference_series.h"
 #include "viewer/export_command.h"
 #include "viewer/kk_chart.h"
+#include "viewer/kk_choice_chart.h"
 #include "viewer/nyquist_chart.h"
 #include "viewer/picture_export.h"
 #include "viewer/plot_dialogs.h"
@@ -191,9 +192,22 @@ PlotWindow::PlotWindow(QWidget* parent)
   connect(fileList_, &QListWidget::itemChanged, this, &PlotWindow::FileChecked);
   connect(fileList_, &QListWidget::currentRowChanged, this, [this] { ShowSpectra(); });
 
-  tabs_->addTab(new PlotView(new NyquistChart), QStringLiteral("Nyquist"));
-  tabs_->addTab(new PlotView(new BodeChart), QStringLiteral("Bode"));
-  tabs_->addTab(new PlotView(new KramersKronigChart), QStringLiteral("Kramers–Kronig"));
+  views_[kNyquist] = new PlotView(new NyquistChart);
+  views_[kBode] = new PlotView(new BodeChart);
+  auto* kk = new KramersKronigChart;
+  auto* choice = new KkChoiceChart;
+  kk->SetChoiceChart(choice);
+  views_[kKramersKronig] = new PlotView(kk);
+  choiceView_ = new PlotView(choice);
+  auto* kkTab = new QSplitter(Qt::Vertical);
+  kkTab->addWidget(views_[kKramersKronig]);
+  kkTab->addWidget(choiceView_);
+  kkTab->setStretchFactor(0, 3);
+  kkTab->setStretchFactor(1, 1);
+  kkTab->setChildrenCollapsible(false);
+  tabs_->addTab(views_[kNyquist], QStringLiteral("Nyquist"));
+  tabs_->addTab(views_[kBode], QStringLiteral("Bode"));
+  tabs_->addTab(kkTab, QStringLiteral("Kramers–Kronig"));
 
   auto* splitter = new QSplitter;
   splitter->addWidget(listPanel);
@@ -209,7 +223,7 @@ PlotWindow::PlotWindow(QWidget* parent)
 }
 
 PlotView* PlotWindow::view(Tab tab) const {
-  return static_cast<PlotView*>(tabs_->widget(tab));
+  return views_[tab];
 }
 
 void PlotWindow::SetStepSeparator(std::optional<char> separator) {

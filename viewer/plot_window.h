@@ -48,6 +48,8 @@ class PlotWindow : public QMainWindow {
   QListWidget* fileList() const { return fileList_; }
   QTabWidget* tabs() const { return tabs_; }
   PlotView* view(Tab tab) const;
+  // Under the Kramers–Kronig plot: how M was chosen.
+  PlotView* choiceView() const { return choiceView_; }
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -69,6 +71,8 @@ class PlotWindow : public QMainWindow {
   std::vector<PlottedSpectrum> spectra_;
   QListWidget* fileList_;
   QTabWidget* tabs_;
+  PlotView* views_[3] = {};
+  PlotView* choiceView_ = nullptr;
   QString lastDirectory_;
   int coloursUsed_ = 0;
   std::optional<char> stepSeparator_;

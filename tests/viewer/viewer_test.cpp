@@ -28,6 +28,7 @@
 #include "test_files.h"
 #include "viewer/command_line.h"
 #include "viewer/export_command.h"
+#include "viewer/kk_chart.h"
 #include "viewer/nyquist_chart.h"
 #include "viewer/plot_view.h"
 #include "viewer/plot_window.h"
@@ -123,6 +124,27 @@ TEST_F(PlotWindowTest, ShowsEachFileAsASeriesAndExportsEveryKind) {
     QTest::qWait(20);
     window->ExportShownTab(Path(name));
     ExpectPicture(Path(name), window->view(tab)->spectrumChart()->size().toSize());
+  }
+}
+
+// The Kramers–Kronig tab checks the selected file and shows, under its residuals, how M was
+// chosen; a file selected again is not tested again.
+TEST_F(PlotWindowTest, TheKramersKronigTabShowsTheVerdictAndTheChoiceOfM) {
+  window->OpenFiles({Example("4-zebra.txt"), Example("3-zebra.txt")});
+  window->tabs()->setCurrentIndex(PlotWindow::kKramersKronig);
+  for (const int row : {0, 1, 0}) {
+    window->fileList()->setCurrentRow(row);
+    QTest::qWait(20);
+    auto* chart =
+        static_cast<KramersKronigChart*>(window->view(PlotWindow::kKramersKronig)->spectrumChart());
+    ASSERT_TRUE(chart->result().has_value());
+    EXPECT_TRUE(chart->summary().startsWith(window->spectra()[static_cast<std::size_t>(row)].name));
+    EXPECT_TRUE(chart->verdict().startsWith(QStringLiteral("v pořádku: ")))
+        << chart->verdict().toStdString();
+    ASSERT_NE(window->choiceView(), nullptr);
+    EXPECT_TRUE(window->choiceView()->isVisible());
+    EXPECT_TRUE(window->choiceView()->spectrumChart()->title().contains(
+        QStringLiteral("M = %1").arg(chart->result()->m)));
   }
 }
 
