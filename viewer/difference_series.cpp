@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include "analysis/kk_automatic.h"
+#include "analysis/kramers_kronig.h"
+#include "analysis/uncertainty.h"
 #include "report/difference.h"
 #include "spectrum/errors.h"
 
@@ -37,6 +40,16 @@ DifferenceOutcome MakeDifference(const PlottedSpectrum& step1, const PlottedSpec
   for (SpectrumPoint& point : diff)
     point.im = -point.im;
   series.points = std::move(diff);
+  // The uncertainty where both steps can be checked; without it there is no band to draw.
+  try {
+    const auto noiseOf = [](const PlottedSpectrum& step) {
+      return CheckKramersKronigAutomatic(step.points).noisePercent / 100.0;
+    };
+    series.uncertainty = InQuadrature(FromRelativeNoise(step1.points, noiseOf(step1)),
+                                      FromRelativeNoise(step2.points, noiseOf(step2)));
+  } catch (const KramersKronigError&) {
+    series.uncertainty.clear();
+  }
   series.count = static_cast<std::int32_t>(series.points.size());
   outcome.series = std::move(series);
   return outcome;

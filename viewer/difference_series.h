@@ -16,8 +16,8 @@ struct DifferenceOutcome {
 };
 
 // step2 minus step1 point by point (the series holds the difference's impedance, as a report
-// written by odecet-cli reads back). `tolerance` as -t gives it; `separator` writes the
-// frequencies of a mismatch.
+// written by odecet-cli reads back), with its uncertainty where both steps can be checked.
+// `tolerance` as -t gives it; `separator` writes the frequencies of a mismatch.
 DifferenceOutcome MakeDifference(const PlottedSpectrum& step1, const PlottedSpectrum& step2,
                                  double tolerance, char separator, const QColor& colour);
 

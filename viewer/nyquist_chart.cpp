@@ -3,9 +3,11 @@
 #include <QBrush>
 #include <QFontMetricsF>
 #include <QGraphicsEllipseItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QPen>
+#include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
@@ -107,6 +109,40 @@ void NyquistChart::Show(const std::vector<PlottedSpectrum>& spectra, int selecte
     series->attachAxis(axisRe_);
     series->attachAxis(axisMinusIm_);
   }
+  for (const PlottedSpectrum& spectrum : spectra) {
+    if (!spectrum.visible || spectrum.uncertainty.size() != spectrum.points.size())
+      continue;
+    // A difference with its uncertainty: a light ±2u rectangle around each point, and the points
+    // within 2u of zero marked, so the eye sees which part of it is noise.
+    QColor fill = spectrum.colour;
+    fill.setAlpha(45);
+    auto* within = new QScatterSeries(this);
+    within->setName(QStringLiteral("v rámci 2u od nuly"));
+    within->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    within->setMarkerSize(markerSize_ * 2.0);
+    within->setColor(Qt::transparent);
+    within->setBorderColor(Qt::black);
+    for (std::size_t i = 0; i < spectrum.points.size(); ++i) {
+      const SpectrumPoint& p = spectrum.points[i];
+      const PointUncertainty& u = spectrum.uncertainty[i];
+      bandValues_.emplace_back(p.re - 2.0 * u.re, -p.im - 2.0 * u.im, 4.0 * u.re, 4.0 * u.im);
+      auto* band = new QGraphicsRectItem(this);
+      band->setPen(Qt::NoPen);
+      band->setBrush(fill);
+      band->setZValue(1);
+      band->setAcceptedMouseButtons(Qt::NoButton);
+      bandItems_.push_back(band);
+      re_.Add(p.re - 2.0 * u.re);
+      re_.Add(p.re + 2.0 * u.re);
+      minusIm_.Add(-p.im - 2.0 * u.im);
+      minusIm_.Add(-p.im + 2.0 * u.im);
+      if (std::abs(p.re) <= 2.0 * u.re && std::abs(p.im) <= 2.0 * u.im)
+        within->append(p.re, -p.im);
+    }
+    addSeries(within);
+    within->attachAxis(axisRe_);
+    within->attachAxis(axisMinusIm_);
+  }
   FitAxes();
 }
 
@@ -200,10 +236,26 @@ void NyquistChart::ClearDecades() {
   decadeRings_.clear();
   decadeLabels_.clear();
   decadeValues_.clear();
+  for (QGraphicsRectItem* band : bandItems_)
+    delete band;
+  bandItems_.clear();
+  bandValues_.clear();
 }
 
 void NyquistChart::PlaceDecades() {
   const QRectF area = plotArea();
+  for (std::size_t i = 0; i < bandItems_.size(); ++i) {
+    if (series().isEmpty()) {
+      bandItems_[i]->setVisible(false);
+      continue;
+    }
+    const QRectF value = bandValues_[i];
+    const QRectF at = QRectF(mapToPosition(value.topLeft()), mapToPosition(value.bottomRight()))
+                          .normalized()
+                          .intersected(area);
+    bandItems_[i]->setRect(at);
+    bandItems_[i]->setVisible(!at.isEmpty());
+  }
   std::vector<QRectF> taken;
   const double diameter = markerSize_ * 1.8;
   for (std::size_t i = 0; i < decadeValues_.size(); ++i) {

@@ -7,6 +7,7 @@
 #include "viewer/spectrum_chart.h"
 
 class QGraphicsEllipseItem;
+class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class QValueAxis;
 
@@ -32,6 +33,9 @@ class NyquistChart : public SpectrumChart {
   // The labels of the decades, shown or not (a label that would cover another is hidden).
   const std::vector<QGraphicsSimpleTextItem*>& decadeLabels() const { return decadeLabels_; }
 
+  // The ±2u rectangles around each point of a difference that has an uncertainty.
+  const std::vector<QGraphicsRectItem*>& uncertaintyBands() const { return bandItems_; }
+
   QValueAxis* axisRe() const { return axisRe_; }
   QValueAxis* axisMinusIm() const { return axisMinusIm_; }
 
@@ -50,6 +54,8 @@ class NyquistChart : public SpectrumChart {
   std::vector<QPointF> decadeValues_;  // Re and −Im of each ringed point
   std::vector<QGraphicsEllipseItem*> decadeRings_;
   std::vector<QGraphicsSimpleTextItem*> decadeLabels_;
+  std::vector<QRectF> bandValues_;  // Re ± 2u by −Im ± 2u
+  std::vector<QGraphicsRectItem*> bandItems_;
 };
 
 // "1 kHz", "100 mHz": 10 to the power `exponent` in hertz with the unit that keeps 1 to 100.

@@ -15,6 +15,9 @@ struct PlottedSpectrum {
   std::vector<SpectrumPoint> points;
   std::int32_t count = 0;  // as the file declares it: a step file may declare none or fewer
   bool measured = true;    // a step or instrument file, which a difference may be made of
+  // Of a difference where both steps could be checked: the standard uncertainty of each point,
+  // from each step's Kramers–Kronig noise, as odecet-cli --uncertainty gives it.
+  std::vector<PointUncertainty> uncertainty;
   QColor colour;
   bool visible = true;
 };

@@ -261,7 +261,7 @@ TEST_F(PlotWindowFeatures, CtrlDAddsTheDifferenceAsOdecetCliMakesIt) {
     EXPECT_EQ(difference.points[i].re, three[i].re - four[i].re);
     EXPECT_EQ(difference.points[i].im, -(four[i].im - three[i].im));
   }
-  EXPECT_EQ(NyquistSeries(), 3u);
+  EXPECT_EQ(NyquistSeries(), 4u);  // the three lines and the difference's points within 2u
   auto* legend = window->view(PlotWindow::kNyquist)->spectrumChart()->series()[2];
   EXPECT_EQ(legend->name(), difference.name);
 
@@ -270,6 +270,35 @@ TEST_F(PlotWindowFeatures, CtrlDAddsTheDifferenceAsOdecetCliMakesIt) {
   Press(Qt::Key_D, Qt::ControlModifier);
   ASSERT_TRUE(QTest::qWaitFor([&] { return script.done(); }));
   EXPECT_EQ(Rows(), 3);
+}
+
+// A difference whose steps can both be checked carries their uncertainty: a ±2u band around each
+// point on the Nyquist plot, and the points within 2u of zero marked.
+TEST_F(PlotWindowFeatures, TheDifferenceShowsItsUncertaintyBand) {
+  window->OpenFiles({Comma("4-zebra.txt"), Comma("3-zebra.txt"), Comma("4-zebra.txt")});
+  ASSERT_EQ(Rows(), 2);  // the same file twice is one series
+  ASSERT_TRUE(window->AddDifference(0, 1, 0.0));
+  const PlottedSpectrum& difference = window->spectra()[2];
+  ASSERT_EQ(difference.uncertainty.size(), difference.points.size());
+  auto* nyquist = static_cast<NyquistChart*>(window->view(PlotWindow::kNyquist)->spectrumChart());
+  EXPECT_EQ(nyquist->uncertaintyBands().size(), difference.points.size());
+  // The marks of the difference added last.
+  const auto within = [&] {
+    int count = -1;
+    for (QAbstractSeries* series : nyquist->series()) {
+      if (series->name() == QStringLiteral("v rámci 2u od nuly"))
+        count = static_cast<int>(static_cast<QXYSeries*>(series)->count());
+    }
+    return count;
+  };
+  EXPECT_EQ(within(), 0);  // a removed rib is no noise
+  // A step against itself differs by nothing: every point lies within 2u of zero.
+  ASSERT_TRUE(window->AddDifference(0, 0, 0.0));
+  EXPECT_EQ(within(), static_cast<int>(window->spectra()[0].points.size()));
+  // Hidden, the difference takes its band with it.
+  for (int row = 2; row < Rows(); ++row)
+    window->fileList()->item(row)->setCheckState(Qt::Unchecked);
+  EXPECT_TRUE(nyquist->uncertaintyBands().empty());
 }
 
 // What odecet-cli says of steps that do not match, in the same two lines; a tolerance as -t
