@@ -22,6 +22,8 @@ constexpr double kChiSquareReach = 2.0;
 constexpr int kPlateauLength = 12;
 // One point's residual this many times the rest's standard deviation is no noise.
 constexpr double kOutlierFactor = 6.0;
+// The noise of one third of the sweep this many times another's is no longer one noise.
+constexpr double kUnevenNoise = 4.0;
 // Fewer points than this cannot tell noise from a defect.
 constexpr std::size_t kFewestForStatistics = 10;
 // RC values this small beside the largest immittance are rounding.
@@ -245,6 +247,25 @@ void Judge(KkAutomaticResult& result, std::span<const SpectrumPoint> points) {
     result.finding = KkFinding::kOutlier;
     return;
   }
+  // Noise of one size across the sweep: a part of it far noisier than another is a measurement
+  // that went wrong there, however random each part looks.
+  double quietest = INFINITY, noisiest = 0.0;
+  for (std::size_t third = 0; third < 3; ++third) {
+    double sum = 0.0;
+    const std::size_t begin = third * n / 3, end = (third + 1) * n / 3;
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = order[k];
+      sum +=
+          result.residualRe[i] * result.residualRe[i] + result.residualIm[i] * result.residualIm[i];
+    }
+    const double deviation = std::sqrt(sum / (2.0 * static_cast<double>(end - begin)));
+    quietest = std::min(quietest, deviation);
+    noisiest = std::max(noisiest, deviation);
+  }
+  if (noisiest > kUnevenNoise * quietest) {
+    result.finding = KkFinding::kUnevenNoise;
+    return;
+  }
   result.finding = KkFinding::kRandom;
   result.passed = true;
 }
@@ -329,6 +350,10 @@ std::string KkReasonText(const KkAutomaticResult& result, std::span<const Spectr
       return "bod " + std::to_string(worst + 1) + " (" + number(points[worst].f) +
              " Hz) se odchyluje o " + number(largest) + " %, daleko víc než šum ostatních bodů (" +
              noise + "); je přehozený, posunutý nebo chybně změřený";
+    case KkFinding::kUnevenNoise:
+      return "šum není v celém rozsahu stejný: v jedné třetině kmitočtů je víc než " +
+             number(kUnevenNoise) + "× větší než v jiné (největší odchylka " + number(largest) +
+             " % " + where + ", " + noise + "); ta část měření je nespolehlivá";
     case KkFinding::kFewPoints:
       return "největší odchylka " + number(largest) + " % " + where + " přesahuje " + limit +
              " a bodů je málo (" + std::to_string(points.size()) +

@@ -37,11 +37,12 @@ struct KkAutomaticOptions {
 
 // Why the verdict is what it is.
 enum class KkFinding {
-  kBelowLimit,  // no residual above the limit
-  kRandom,      // above the limit, but random: the noise of the measurement
-  kSystematic,  // a run across frequency: drift, a step, a cell that changed
-  kOutlier,     // one point far beyond the noise of the others
-  kFewPoints,   // above the limit, and too few points to tell noise from a defect
+  kBelowLimit,   // no residual above the limit
+  kRandom,       // above the limit, but random: the noise of the measurement
+  kSystematic,   // a run across frequency: drift, a step, a cell that changed
+  kOutlier,      // one point far beyond the noise of the others
+  kUnevenNoise,  // random, but far noisier over one part of the sweep than over another
+  kFewPoints,    // above the limit, and too few points to tell noise from a defect
 };
 
 struct KkCandidate {

@@ -158,6 +158,13 @@ TEST(KramersKronigAutomatic, MadeDefectsAreSuspect) {
       moved.push_back({points[i - 1].f, points[i].re, points[i].im});
     return moved;
   };
+  // Random everywhere, but the low-frequency third fifty times noisier: a contact that went bad.
+  const auto uneven = [&] {
+    auto points = Measure(randles, f, 0.001);
+    const auto noisy = Measure(randles, f, 0.05, 9);
+    std::copy(noisy.begin() + 41, noisy.end(), points.begin() + 41);
+    return points;
+  };
   const struct {
     const char* name;
     std::vector<SpectrumPoint> points;
@@ -169,6 +176,7 @@ TEST(KramersKronigAutomatic, MadeDefectsAreSuspect) {
       {"step change", stepped(), KkFinding::kSystematic},
       {"swapped point", swapped(), KkFinding::kOutlier},
       {"shifted frequencies", shifted(), KkFinding::kOutlier},
+      {"noise far larger over a third of the sweep", uneven(), KkFinding::kUnevenNoise},
   };
   for (const auto& defect : defects) {
     SCOPED_TRACE(defect.name);
