@@ -1,7 +1,6 @@
 #include "viewer/kk_chart.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QGraphicsSceneResizeEvent>
 #include <QGraphicsTextItem>
 #include <QLegendMarker>
@@ -71,13 +70,12 @@ void KramersKronigChart::ShowVerdict(const QString& text, const QColor& colour) 
 }
 
 void KramersKronigChart::PlaceVerdict() {
-  // Under the title, wrapped to the chart's width, with the plot moved down to make room: it is
-  // never cut off, and exports carry it.
+  // At the top, wrapped to the chart's width, with the title and the plot moved down to make
+  // room: it is never cut off, and exports carry it.
   const double width = std::max(100.0, size().width() - 24.0);
   verdict_->setTextWidth(width);
   const double height = verdict_->toPlainText().isEmpty() ? 0.0 : verdict_->boundingRect().height();
-  const double titleHeight = title().isEmpty() ? 0.0 : 2.0 * QFontMetricsF(titleFont()).height();
-  verdict_->setPos(12.0, 6.0 + titleHeight);
+  verdict_->setPos(12.0, 4.0);
   QMargins margins = this->margins();
   margins.setTop(static_cast<int>(std::ceil(height)) + 8);
   setMargins(margins);

@@ -12,8 +12,8 @@ KkChoiceChart::KkChoiceChart()
       axisChiSquare_(new QLogValueAxis(this)) {
   PrepareAxis(axisM_, QStringLiteral("počet RC členů M"));
   PrepareAxis(axisMu_, QStringLiteral("µ"));
-  PrepareAxis(axisChiSquare_, QStringLiteral("pseudo χ²"));
-  axisM_->setLabelFormat(QStringLiteral("%d"));
+  PrepareAxis(axisChiSquare_, QStringLiteral("χ²"));
+  axisM_->setLabelFormat(QStringLiteral("%.0f"));
   addAxis(axisM_, Qt::AlignBottom);
   addAxis(axisMu_, Qt::AlignLeft);
   addAxis(axisChiSquare_, Qt::AlignRight);

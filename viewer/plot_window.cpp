@@ -202,8 +202,9 @@ PlotWindow::PlotWindow(QWidget* parent)
   auto* kkTab = new QSplitter(Qt::Vertical);
   kkTab->addWidget(views_[kKramersKronig]);
   kkTab->addWidget(choiceView_);
-  kkTab->setStretchFactor(0, 3);
+  kkTab->setStretchFactor(0, 2);
   kkTab->setStretchFactor(1, 1);
+  choiceView_->setMinimumHeight(220);  // room for its axes' labels
   kkTab->setChildrenCollapsible(false);
   tabs_->addTab(views_[kNyquist], QStringLiteral("Nyquist"));
   tabs_->addTab(views_[kBode], QStringLiteral("Bode"));
