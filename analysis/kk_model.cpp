@@ -112,8 +112,34 @@ KkFit KkModel::Fit(KkFitKind kind, int m, double logFExt) {
         c[offset + i] = weight_[i] * (inverse ? -1.0 / omega_[i] : omega_[i]);
     }
   };
+  // The RC columns from column `first`: the real rows first where there are any, then the
+  // imaginary ones.
+  const auto fillRc = [&](Eigen::Index rows, Eigen::Index first, bool realRows,
+                          bool imaginaryRows) {
+    for (int k = 0; k < m; ++k) {
+      double* c = Column(rows, first + k);
+      for (Eigen::Index i = 0; i < n_; ++i) {
+        double re, im;
+        basis(i, k, re, im);
+        if (realRows)
+          c[i] = weight_[i] * re;
+        if (imaginaryRows)
+          c[(realRows ? n_ : 0) + i] = weight_[i] * im;
+      }
+    }
+  };
   solution_.setZero();
   double* unknowns = solution_.data();
+  // What the fitted RC elements give at point i, real or imaginary part.
+  const auto predicted = [&](Eigen::Index i, bool imaginary) {
+    double sum = 0.0;
+    for (int k = 0; k < m; ++k) {
+      double re, im;
+      basis(i, k, re, im);
+      sum += unknowns[k + 1] * (imaginary ? im : re);
+    }
+    return sum;
+  };
   switch (kind) {
     case KkFitKind::kComplex: {
       const Eigen::Index rows = 2 * n_;
@@ -122,15 +148,7 @@ KkFit KkModel::Fit(KkFitKind kind, int m, double logFExt) {
         c0[i] = weight_[i];
         c0[n_ + i] = 0.0;
       }
-      for (int k = 0; k < m; ++k) {
-        double* c = Column(rows, k + 1);
-        for (Eigen::Index i = 0; i < n_; ++i) {
-          double re, im;
-          basis(i, k, re, im);
-          c[i] = weight_[i] * re;
-          c[n_ + i] = weight_[i] * im;
-        }
-      }
+      fillRc(rows, 1, true, true);
       fillExtras(rows, m + 1, n_);
       double* b = Column(rows, m + 1 + extras);
       for (Eigen::Index i = 0; i < n_; ++i) {
@@ -145,14 +163,7 @@ KkFit KkModel::Fit(KkFitKind kind, int m, double logFExt) {
       double* c0 = Column(rows, 0);
       for (Eigen::Index i = 0; i < n_; ++i)
         c0[i] = weight_[i];
-      for (int k = 0; k < m; ++k) {
-        double* c = Column(rows, k + 1);
-        for (Eigen::Index i = 0; i < n_; ++i) {
-          double re, im;
-          basis(i, k, re, im);
-          c[i] = weight_[i] * re;
-        }
-      }
+      fillRc(rows, 1, true, false);
       double* b = Column(rows, m + 1);
       for (Eigen::Index i = 0; i < n_; ++i)
         b[i] = weight_[i] * x_[i].real();
@@ -161,29 +172,15 @@ KkFit KkModel::Fit(KkFitKind kind, int m, double logFExt) {
         // The imaginary part the RC elements predict; only L and C are fitted to the rest.
         fillExtras(rows, 0, 0);
         double* rest = Column(rows, extras);
-        for (Eigen::Index i = 0; i < n_; ++i) {
-          double predicted = 0.0;
-          for (int k = 0; k < m; ++k) {
-            double re, im;
-            basis(i, k, re, im);
-            predicted += unknowns[k + 1] * im;
-          }
-          rest[i] = weight_[i] * (x_[i].imag() - predicted);
-        }
+        for (Eigen::Index i = 0; i < n_; ++i)
+          rest[i] = weight_[i] * (x_[i].imag() - predicted(i, true));
         Solve(rows, extras, unknowns + m + 1);
       }
       break;
     }
     case KkFitKind::kImaginary: {
       const Eigen::Index rows = n_;
-      for (int k = 0; k < m; ++k) {
-        double* c = Column(rows, k);
-        for (Eigen::Index i = 0; i < n_; ++i) {
-          double re, im;
-          basis(i, k, re, im);
-          c[i] = weight_[i] * im;
-        }
-      }
+      fillRc(rows, 0, false, true);
       fillExtras(rows, m, 0);
       double* b = Column(rows, m + extras);
       for (Eigen::Index i = 0; i < n_; ++i)
@@ -192,14 +189,8 @@ KkFit KkModel::Fit(KkFitKind kind, int m, double logFExt) {
       // The constant from the real part: the weighted mean of what the RC elements leave.
       double sum = 0.0, weights = 0.0;
       for (Eigen::Index i = 0; i < n_; ++i) {
-        double predicted = 0.0;
-        for (int k = 0; k < m; ++k) {
-          double re, im;
-          basis(i, k, re, im);
-          predicted += unknowns[k + 1] * re;
-        }
         const double w2 = weight_[i] * weight_[i];
-        sum += w2 * (x_[i].real() - predicted);
+        sum += w2 * (x_[i].real() - predicted(i, false));
         weights += w2;
       }
       unknowns[0] = sum / weights;
