@@ -16,7 +16,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "instruments/file_kind.h"
 #include "spectrum/decimal_separator.h"
@@ -136,6 +138,7 @@ TOpenDialog::TOpenDialog(QWidget* owner)
 int ChooseSweepDlg(QWidget* owner, const QString& fileName, const QList<SweepSummary>& sweeps) {
   QDialog dialog(owner);
   dialog.setWindowTitle(QStringLiteral("Výběr měření"));
+  dialog.setMinimumWidth(400);  // the title whole, with the window manager's buttons
   auto* layout = new QVBoxLayout(&dialog);
   auto* question = new QLabel(QStringLiteral("Soubor „%1“ obsahuje %2 měření. Které načíst?")
                                   .arg(fileName)
@@ -146,7 +149,12 @@ int ChooseSweepDlg(QWidget* owner, const QString& fileName, const QList<SweepSum
   auto* list = new QListWidget(&dialog);
   list->setAccessibleName(QStringLiteral("Měření v souboru"));
   const char separator = SystemDecimalSeparator();
+  // Four significant digits: enough to tell the sweeps apart, short enough to read.
   const auto hertz = [separator](double value) {
+    if (value > 0.0 && std::isfinite(value)) {
+      const double unit = std::pow(10.0, std::floor(std::log10(value)) - 3.0);
+      value = std::round(value / unit) * unit;
+    }
     return QString::fromStdString(FloatToStr(value, separator));
   };
   for (int i = 0; i < sweeps.size(); ++i) {
@@ -157,6 +165,9 @@ int ChooseSweepDlg(QWidget* owner, const QString& fileName, const QList<SweepSum
                       .arg(hertz(sweep.lowest), hertz(sweep.highest)));
   }
   list->setCurrentRow(0);
+  // Every line whole, without a scroll bar across.
+  list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                        list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
   question->setBuddy(list);
   layout->addWidget(list);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

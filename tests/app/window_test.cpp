@@ -123,7 +123,7 @@ TEST_F(WindowTest, AFileOfSeveralSweepsAsksWhichOne) {
   EXPECT_EQ(data->Step1Points[0].re, all.sweeps[2].points[0].re);
   ASSERT_EQ(script.sweepItems.size(), 4);
   EXPECT_EQ(script.sweepDialogTitles.value(0), QStringLiteral("Výběr měření"));
-  EXPECT_EQ(script.sweepItems[0], QStringLiteral("Měření 1: 21 bodů, 99.968163 až 199998.14 Hz")
+  EXPECT_EQ(script.sweepItems[0], QStringLiteral("Měření 1: 21 bodů, 99.97 až 200000 Hz")
                                       .replace('.', QChar::fromLatin1(SystemDecimalSeparator())));
 
   // Cancelled, nothing of the file is used.
