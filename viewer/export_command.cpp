@@ -37,6 +37,8 @@ void PrepareForPicture(SpectrumChart* chart, const std::optional<QFont>& font, b
       static_cast<int>(std::ceil(metrics.horizontalAdvance(QStringLiteral("−0000,0")) / 2.0));
   const int top = static_cast<int>(std::ceil(metrics.height() / 2.0)) + 2;
   chart->setMargins(QMargins(4, top, side, 2));
+  if (auto* check = dynamic_cast<KramersKronigChart*>(chart))
+    check->SetTopMargin(top);  // its verdict below that
   // A millimetre across, as printed plots have them; the screen's stay in pixel pictures.
   if (physical)
     chart->SetMarkerSize(3.5);

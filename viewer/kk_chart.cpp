@@ -75,10 +75,23 @@ void KramersKronigChart::PlaceVerdict() {
   const double width = std::max(100.0, size().width() - 24.0);
   verdict_->setTextWidth(width);
   const double height = verdict_->toPlainText().isEmpty() ? 0.0 : verdict_->boundingRect().height();
-  verdict_->setPos(12.0, 4.0);
+  verdict_->setPos(12.0, topMargin_);
   QMargins margins = this->margins();
-  margins.setTop(static_cast<int>(std::ceil(height)) + 8);
+  margins.setTop(topMargin_ + static_cast<int>(std::ceil(height)) + 4);
   setMargins(margins);
+}
+
+void KramersKronigChart::SetTopMargin(int top) {
+  topMargin_ = top;
+  PlaceVerdict();
+}
+
+void KramersKronigChart::ApplyFont(const QFont& font) {
+  SpectrumChart::ApplyFont(font);
+  QFont bold = font;
+  bold.setBold(true);
+  verdict_->setFont(bold);
+  PlaceVerdict();
 }
 
 void KramersKronigChart::resizeEvent(QGraphicsSceneResizeEvent* event) {

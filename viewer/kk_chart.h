@@ -30,6 +30,10 @@ class KramersKronigChart : public SpectrumChart {
   QString verdict() const;
   const std::optional<KkAutomaticResult>& result() const { return result_; }
 
+  // The margin above everything else; the verdict's line goes below it.
+  void SetTopMargin(int top);
+  void ApplyFont(const QFont& font) override;
+
  protected:
   void resizeEvent(QGraphicsSceneResizeEvent* event) override;
 
@@ -42,6 +46,7 @@ class KramersKronigChart : public SpectrumChart {
   QValueAxis* axisResidual_;
   QGraphicsTextItem* verdict_;
   KkChoiceChart* choice_ = nullptr;
+  int topMargin_ = 4;
   Extent frequency_;
   double largest_ = 0.0;
   QString summary_;
