@@ -107,6 +107,9 @@ TEST(KramersKronigChart, ChecksTheSelectedFileAndShowsWhy) {
   chart.resize(500, 400);
   EXPECT_LT(chart.verdict().size(), 400);
   EXPECT_GT(chart.plotArea().top(), 0.0);
+  // A picture's own top margin comes first, the verdict under it, the title under both.
+  chart.SetTopMargin(30);
+  EXPECT_GE(chart.margins().top(), 30 + 20);
 
   chart.Show(spectra, -1);
   EXPECT_TRUE(chart.series().isEmpty());
