@@ -17,7 +17,9 @@ class TOpenDialog;
 class TSaveDialog;
 
 // The main window: two read-only edits for the step files, the report name, four buttons and
-// the label with the directory of the file loaded last.
+// the label with the directory of the file loaded last. The window keeps the original form's
+// names (TForm1, Form1, Krok1, Button1Click, Dir, ...); the code around it uses names that say
+// what they are.
 class TForm1 : public QWidget {
  public:
   explicit TForm1(SpectrumData& data, QWidget* parent = nullptr);
@@ -56,18 +58,18 @@ class TForm1 : public QWidget {
   void DescribeForScreenReaders();
   void ShowDirectory(const QString& directory);  // in Dir, for the eye and the screen reader
   // Which file a step was read from, so that no report is ever written over a measurement.
-  struct StepFile {
+  struct Spectrum {
     std::string path;
     dev_t device = 0;
     ino_t inode = 0;
   };
   void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count,
-                std::optional<StepFile>& loaded);
+                std::optional<Spectrum>& loaded);
   void RefuseReportOverStep(const std::string& reportPath) const;
 
   SpectrumData& data_;
-  std::optional<StepFile> step1File_;
-  std::optional<StepFile> step2File_;
+  std::optional<Spectrum> step1File_;
+  std::optional<Spectrum> step2File_;
   QElapsedTimer shownAt_;
   QSize fittedFrame_;
 };

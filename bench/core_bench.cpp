@@ -82,7 +82,7 @@ std::vector<double> Values() {
 void ReadStepFile1000(benchmark::State& state) {
   const std::string text = StepText(Spectrum(1), ',');
   for (auto _ : state) {
-    StepFile file = ReadStepText(text, ',', "bench");
+    Spectrum file = ReadStepText(text, ',', "bench");
     benchmark::DoNotOptimize(file.points.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
@@ -165,7 +165,7 @@ BENCHMARK(WriteNumbers_snprintf)->Unit(benchmark::kMicrosecond);
 
 // The whole test on the 61-point sample that needs 17 RC elements, each M a fresh fit.
 void KramersKronig61(benchmark::State& state) {
-  const StepFile file = LoadStepFile(ODECET_KK_SPECTRUM, '.');
+  const Spectrum file = LoadStepFile(ODECET_KK_SPECTRUM, '.');
   for (auto _ : state) {
     KramersKronigResult result = CheckKramersKronig(file.points);
     benchmark::DoNotOptimize(result.m);
@@ -180,7 +180,7 @@ void KramersKronigAutomatic(benchmark::State& state, const char* name) {
     state.SkipWithError("no reference spectra");
     return;
   }
-  const StepFile file = LoadStepFile(path, '.');
+  const Spectrum file = LoadStepFile(path, '.');
   for (auto _ : state) {
     KkAutomaticResult result = CheckKramersKronigAutomatic(file.points);
     benchmark::DoNotOptimize(result.m);

@@ -27,7 +27,7 @@ namespace {
 
 constexpr std::string_view kProgram = "odecet-cli: ";
 
-StepFile LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
+Spectrum LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
   const std::string name = path == "-" ? "standardní vstup" : path;
   LoadedSpectrum loaded =
       path == "-" ? ReadSpectrumDescriptor(STDIN_FILENO, separator, name,
@@ -35,7 +35,7 @@ StepFile LoadStep(const std::string& path, char separator, int sweep, const Say&
                   : LoadSpectrum(path, separator, SpectrumSources::kMeasurements, sweep);
   if (loaded.zeroHertzRows != 0)
     say(ZeroHertzNote(name, loaded.zeroHertzRows));
-  return std::move(loaded.file);
+  return std::move(loaded.spectrum);
 }
 
 // The noise of one step at each point: the spread of its repeated measurements where there are
@@ -147,8 +147,8 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
              JobOutput& output, const Say& say, const SweepChoices& sweeps) {
   std::vector<SpectrumPoint>& diff = output.diff;
   output.uncertainty.clear();
-  StepFile step1;
-  StepFile step2;
+  Spectrum step1;
+  Spectrum step2;
   const int sweep1 = sweeps.step1.value_or(settings.sweep);
   const int sweep2 = sweeps.step2.value_or(settings.sweep);
   try {

@@ -93,12 +93,12 @@ int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* ou
         for (std::size_t i = 0; i < count; ++i)
           checked.push_back(ChooseSweep(sweeps, static_cast<int>(i + 1), name));
       }
-      for (const LoadedSpectrum& spectrum : checked) {
+      for (const LoadedSpectrum& loaded : checked) {
         const std::string label =
-            spectrum.sweeps == 1 ? path : path + "#" + std::to_string(spectrum.sweep);
+            loaded.sweeps == 1 ? path : path + "#" + std::to_string(loaded.sweep);
         const std::string which =
-            spectrum.sweeps == 1 ? "" : ", měření " + std::to_string(spectrum.sweep);
-        const std::vector<SpectrumPoint>& points = spectrum.file.points;
+            loaded.sweeps == 1 ? "" : ", měření " + std::to_string(loaded.sweep);
+        const std::vector<SpectrumPoint>& points = loaded.spectrum.points;
         try {
           bool passed = true;
           if (linKK) {

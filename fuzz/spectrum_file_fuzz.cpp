@@ -28,7 +28,7 @@ class SmallChunks : public ChunkSource {
 };
 
 // Bit for bit, so that a NaN read from a binary file equals itself.
-bool SamePoints(const StepFile& a, const StepFile& b) {
+bool SamePoints(const Spectrum& a, const Spectrum& b) {
   return a.count == b.count && a.points.size() == b.points.size() &&
          (a.points.empty() ||
           std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof a.points[0]) == 0);
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (whole.sweeps.empty())
     std::abort();
-  for (const StepFile& sweep : whole.sweeps) {
+  for (const Spectrum& sweep : whole.sweeps) {
     if (sweep.count > MaxPoints)
       std::abort();
     if (whole.kind != SpectrumFileKind::kStep &&
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!SamePoints(chunked.sweeps[i], whole.sweeps[i]))
       std::abort();
     const LoadedSpectrum one = ChooseSweep(whole, static_cast<int>(i + 1), "fuzz");
-    if (!SamePoints(one.file, whole.sweeps[i]) || one.sweep != i + 1)
+    if (!SamePoints(one.spectrum, whole.sweeps[i]) || one.sweep != i + 1)
       std::abort();
   }
   return 0;

@@ -41,7 +41,7 @@ class CutSource : public ChunkSource {
 
 // What a read came to: the points, or the message of the error.
 struct Outcome {
-  std::optional<StepFile> file;
+  std::optional<Spectrum> file;
   std::string error;
 };
 
@@ -54,7 +54,7 @@ Outcome Catch(const Reading& read) {
   }
 }
 
-bool SamePoints(const StepFile& a, const StepFile& b) {
+bool SamePoints(const Spectrum& a, const Spectrum& b) {
   return a.count == b.count && a.points.size() == b.points.size() &&
          (a.points.empty() ||
           std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof a.points[0]) == 0);
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     if (!whole.file)
       continue;
-    const StepFile& file = *whole.file;
+    const Spectrum& file = *whole.file;
     if (!SamePoints(file, *pieces.file))
       std::abort();
     if (file.count > MaxPoints)

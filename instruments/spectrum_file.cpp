@@ -142,7 +142,7 @@ LoadedSweeps ReadSpectrumSweeps(ChunkSource& raw, char separator, std::string_vi
   loaded.splitBy = std::move(read.splitBy);
   loaded.sweepLines = std::move(read.sweepLines);
   for (std::vector<SpectrumPoint>& points : read.sweeps) {
-    StepFile file;
+    Spectrum file;
     file.count = static_cast<std::int32_t>(points.size());
     file.points = std::move(points);
     loaded.sweeps.push_back(std::move(file));
@@ -157,7 +157,7 @@ LoadedSpectrum ChooseSweep(LoadedSweeps sweeps, int sweep, std::string_view file
   loaded.sweeps = count;
   loaded.zeroHertzRows = sweeps.zeroHertzRows;
   if (count == 1) {
-    loaded.file = std::move(sweeps.sweeps.front());
+    loaded.spectrum = std::move(sweeps.sweeps.front());
     return loaded;
   }
   const auto wanted = static_cast<long long>(sweep);
@@ -180,7 +180,7 @@ LoadedSpectrum ChooseSweep(LoadedSweeps sweeps, int sweep, std::string_view file
   }
   const std::size_t index = static_cast<std::size_t>(wanted > 0 ? wanted - 1 : total + wanted);
   loaded.sweep = index + 1;
-  loaded.file = std::move(sweeps.sweeps[index]);
+  loaded.spectrum = std::move(sweeps.sweeps[index]);
   return loaded;
 }
 

@@ -35,7 +35,7 @@ struct LoadedSpectrum {
   // f in Hz, re and im in Ohm, im with its own sign, in the file's order. For a step file the
   // count is the declared one, read by exactly the step file rules; otherwise it is the number
   // of points.
-  StepFile file;
+  Spectrum spectrum;
   std::size_t sweep = 1;          // which of the file's sweeps this is, from 1
   std::size_t sweeps = 1;         // how many the file holds
   std::size_t zeroHertzRows = 0;  // rows at 0 Hz left out (EC-Lab's waits, Parstat's DC rows)
@@ -44,7 +44,7 @@ struct LoadedSpectrum {
 // Every sweep of a file, in the file's order; a step file has one.
 struct LoadedSweeps {
   SpectrumFileKind kind = SpectrumFileKind::kStep;
-  std::vector<StepFile> sweeps;
+  std::vector<Spectrum> sweeps;
   std::size_t zeroHertzRows = 0;
   std::string splitBy;                  // what tells the sweeps apart, for messages
   std::vector<std::size_t> sweepLines;  // where each starts, 0 when unknown

@@ -23,6 +23,10 @@ inline constexpr std::int32_t MaxPoints = 1000;
 // so slots at and above it may hold points of an earlier load.
 using PointTable = std::array<SpectrumPoint, MaxPoints>;
 
+// The tables keep the names of the original form's data (SpectrumPoint, Step1Points,
+// Step1Count, DiffPoints, MaxPoints, ...); what the rest of the program passes around is a
+// Spectrum (spectrum.h).
+
 // Everything a run measures and computes. The program owns one instance; tests make their own.
 struct SpectrumData {
   PointTable Step1Points{};

@@ -345,9 +345,9 @@ std::unique_ptr<ChunkSource> DescriptorSource(int fd, const std::string& fileNam
   return std::make_unique<FileSource>(fd, fileName);
 }
 
-StepFile ReadStepFile(ChunkSource& source, char separator, std::string_view fileName) {
+Spectrum ReadStepFile(ChunkSource& source, char separator, std::string_view fileName) {
   Tokenizer tokens(source);
-  StepFile file;
+  Spectrum file;
   file.count = ReadCount(tokens, fileName);
   file.points.reserve(static_cast<std::size_t>(std::max(file.count, 0)));
   for (std::int32_t i = 0; i < file.count; ++i) {
@@ -356,17 +356,17 @@ StepFile ReadStepFile(ChunkSource& source, char separator, std::string_view file
   return file;
 }
 
-StepFile ReadStepText(std::string_view text, char separator, std::string_view fileName) {
+Spectrum ReadStepText(std::string_view text, char separator, std::string_view fileName) {
   TextSource source(text);
   return ReadStepFile(source, separator, fileName);
 }
 
-StepFile LoadStepFile(const std::string& path, char separator) {
+Spectrum LoadStepFile(const std::string& path, char separator) {
   FileSource source(path);
   return ReadStepFile(source, separator, path);
 }
 
-void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count) {
+void StoreStep(const Spectrum& file, PointTable& table, std::int32_t& count) {
   std::copy(file.points.begin(), file.points.end(), table.begin());
   count = file.count;
 }

@@ -7,14 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "spectrum/spectrum.h"
 #include "spectrum/spectrum_point.h"
 
 // A step file: the point count N, then N points of three numbers (f, re, im), all separated by
-// white space. Lines mean nothing; whatever follows the N-th point is never read.
-struct StepFile {
-  std::int32_t count = 0;             // as declared; 0 or below loads no point
-  std::vector<SpectrumPoint> points;  // exactly max(count, 0) points
-};
+// white space. Lines mean nothing; whatever follows the N-th point is never read. It is read
+// into a Spectrum of exactly max(N, 0) points with N as its count.
 
 // Where a step file's bytes come from, one chunk at a time.
 class ChunkSource {
@@ -43,13 +41,13 @@ class TextSource : public ChunkSource {
 // Throws StepFileError, naming `fileName`, when the file is not a whole spectrum of at most
 // MaxPoints points: no count, a count out of range, too few numbers, or a text that is not a
 // number.
-StepFile ReadStepFile(ChunkSource& source, char separator, std::string_view fileName);
+Spectrum ReadStepFile(ChunkSource& source, char separator, std::string_view fileName);
 
 // The same for a file already in memory.
-StepFile ReadStepText(std::string_view text, char separator, std::string_view fileName);
+Spectrum ReadStepText(std::string_view text, char separator, std::string_view fileName);
 
 // Opens `path` and reads it; also throws StepFileError when it cannot be opened or read.
-StepFile LoadStepFile(const std::string& path, char separator);
+Spectrum LoadStepFile(const std::string& path, char separator);
 
 // Puts a loaded step into its table and count. Slots from the count upward are left as they are.
-void StoreStep(const StepFile& file, PointTable& table, std::int32_t& count);
+void StoreStep(const Spectrum& file, PointTable& table, std::int32_t& count);

@@ -51,8 +51,8 @@ TEST(BioLogicMpr, EachFileGivesThePointsOfItsMpt) {
     ASSERT_EQ(mpr.sweeps.size(), sweepPoints.size()) << name;
     ASSERT_EQ(mpt.sweeps.size(), sweepPoints.size()) << name;
     for (std::size_t s = 0; s < sweepPoints.size(); ++s) {
-      const StepFile& binary = mpr.sweeps[s];
-      const StepFile& text = mpt.sweeps[s];
+      const Spectrum& binary = mpr.sweeps[s];
+      const Spectrum& text = mpt.sweeps[s];
       ASSERT_EQ(binary.count, static_cast<std::int32_t>(sweepPoints[s])) << name;
       ASSERT_EQ(binary.points.size(), text.points.size()) << name;
       for (std::size_t i = 0; i < text.points.size(); ++i) {
@@ -68,7 +68,7 @@ TEST(BioLogicMpr, EachFileGivesThePointsOfItsMpt) {
 
 // A float is taken as the decimal EC-Lab shows for it, not as its binary expansion.
 TEST(BioLogicMpr, NumbersAreTheDecimalsEcLabShows) {
-  const StepFile file = LoadSpectrum(kData + "ec-lab-11.33-peis.mpr", '.').file;
+  const Spectrum file = LoadSpectrum(kData + "ec-lab-11.33-peis.mpr", '.').spectrum;
   ASSERT_GE(file.points.size(), 1u);
   EXPECT_EQ(file.points[0].f, 199998.14);
   EXPECT_EQ(file.points[0].re, 10.512296);
@@ -86,8 +86,8 @@ TEST(BioLogicMpr, ASweepIsChosenFromEitherEnd) {
     const LoadedSpectrum one = LoadSpectrum(path, '.', SpectrumSources::kMeasurements, choice);
     EXPECT_EQ(one.sweep, index + 1) << choice;
     EXPECT_EQ(one.sweeps, 4u) << choice;
-    EXPECT_EQ(one.file.count, all.sweeps[index].count) << choice;
-    EXPECT_EQ(one.file.points.back().f, all.sweeps[index].points.back().f) << choice;
+    EXPECT_EQ(one.spectrum.count, all.sweeps[index].count) << choice;
+    EXPECT_EQ(one.spectrum.points.back().f, all.sweeps[index].points.back().f) << choice;
   }
   const std::string bytes = ReadAll(path);
   EXPECT_THAT(ErrorOf(bytes, kNoSweepChosen),
@@ -96,7 +96,7 @@ TEST(BioLogicMpr, ASweepIsChosenFromEitherEnd) {
   EXPECT_THAT(ErrorOf(bytes, -5), HasSubstr("měření -5 v něm není"));
   // A file of one sweep is read whatever the choice.
   EXPECT_EQ(LoadSpectrum(kData + "ec-lab-11.33-peis.mpr", '.', SpectrumSources::kMeasurements, -3)
-                .file.count,
+                .spectrum.count,
             32);
 }
 
@@ -210,8 +210,8 @@ TEST(BioLogicMpr, RowsAtZeroHertzAreLeftOutAndCounted) {
   PutU32(bytes, first + 5 * rowBytes, 0);
   const LoadedSpectrum loaded = ReadSpectrumText(bytes, '.', "m.mpr");
   EXPECT_EQ(loaded.zeroHertzRows, 2u);
-  EXPECT_EQ(loaded.file.count, 30);
-  EXPECT_EQ(loaded.file.points[0].f, 134909.44);
+  EXPECT_EQ(loaded.spectrum.count, 30);
+  EXPECT_EQ(loaded.spectrum.points[0].f, 134909.44);
 }
 
 // Without a cycle number, a frequency met again starts a new sweep.
@@ -221,7 +221,7 @@ TEST(BioLogicMpr, WithoutCycleNumbersTheFrequencyStartingAgainSplitsSweeps) {
   PutU16(bytes, IdAt(bytes, module, 24), 4);  // a double as well: time/s
   const LoadedSweeps sweeps = Sweeps(bytes);
   ASSERT_EQ(sweeps.sweeps.size(), 4u);
-  for (const StepFile& sweep : sweeps.sweeps)
+  for (const Spectrum& sweep : sweeps.sweeps)
     EXPECT_EQ(sweep.count, 21);
 }
 

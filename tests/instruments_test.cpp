@@ -115,8 +115,8 @@ TEST(InstrumentFiles, EachFormatLoadsItsColumnsByName) {
     for (const char separator : {'.', ','}) {  // the user's separator is for step files only
       const LoadedSpectrum loaded = Read(text, separator);
       EXPECT_EQ(loaded.kind, kind) << text;
-      EXPECT_EQ(loaded.file.count, 2) << text;
-      EXPECT_EQ(loaded.file.points, kPoints) << text;
+      EXPECT_EQ(loaded.spectrum.count, 2) << text;
+      EXPECT_EQ(loaded.spectrum.points, kPoints) << text;
     }
   }
 }
@@ -126,8 +126,8 @@ TEST(InstrumentFiles, AReportLoadsOnlyWhereReportsAreWelcome) {
       kReportHead + ReportRow("1000", "10,5", "2,25") + ReportRow("100", "11", "4,5");
   const LoadedSpectrum loaded = Read(report, '.', SpectrumSources::kAlsoReports);
   EXPECT_EQ(loaded.kind, SpectrumFileKind::kReport);
-  EXPECT_EQ(loaded.file.points, kPoints);
-  EXPECT_EQ(Read(kReportHead, '.', SpectrumSources::kAlsoReports).file.count, 0);
+  EXPECT_EQ(loaded.spectrum.points, kPoints);
+  EXPECT_EQ(Read(kReportHead, '.', SpectrumSources::kAlsoReports).spectrum.count, 0);
   EXPECT_THAT(ErrorOf(report), HasSubstr("„m.dat“ je tabulka rozdílu"));
 }
 
@@ -213,7 +213,7 @@ TEST(InstrumentFiles, ScaledUnitsAndThePhaseAreConverted) {
        {1000, 10.5, -2.25}},
   };
   for (const auto& [text, point] : cases) {
-    const SpectrumPoint read = Read(text).file.points.at(0);
+    const SpectrumPoint read = Read(text).spectrum.points.at(0);
     EXPECT_DOUBLE_EQ(read.f, point.f) << text;
     EXPECT_DOUBLE_EQ(read.re, point.re) << text;
     EXPECT_DOUBLE_EQ(read.im, point.im) << text;
@@ -232,13 +232,13 @@ TEST(InstrumentFiles, ScaledUnitsAndThePhaseAreConverted) {
     const std::string sep = tab ? "\t" : ";";
     const double scale = head.find("kOhm") != std::string::npos ? 1000 : 1;
     const std::string text = head + "\n100" + sep + "2" + sep + std::to_string(phase) + "\n";
-    const SpectrumPoint read = Read(text).file.points.at(0);
+    const SpectrumPoint read = Read(text).spectrum.points.at(0);
     EXPECT_DOUBLE_EQ(read.f, 100) << text;
     EXPECT_NEAR(read.re, 2 * scale * std::cos(std::numbers::pi / 6), 1e-12 * scale) << text;
     EXPECT_NEAR(read.im, im * 2 * scale * 0.5, 1e-12 * scale) << text;
   }
   // The parts win where both are written (NOVA writes Z and -Phase too).
-  EXPECT_EQ(Read(kNova).file.points, kPoints);
+  EXPECT_EQ(Read(kNova).spectrum.points, kPoints);
 }
 
 // Every point of kPoints twice over: two sweeps, each of the two points.
@@ -271,11 +271,11 @@ TEST(InstrumentFiles, SweepsAreToldApartAndOneIsChosen) {
     EXPECT_EQ(sweeps.sweeps[0].points, kPoints) << text;
     EXPECT_EQ(sweeps.sweeps[1].points, other) << text;
     for (const int choice : {1, -2})
-      EXPECT_EQ(Read(text, '.', SpectrumSources::kMeasurements, choice).file.points, kPoints);
+      EXPECT_EQ(Read(text, '.', SpectrumSources::kMeasurements, choice).spectrum.points, kPoints);
     for (const int choice : {2, -1}) {
       const LoadedSpectrum last = Read(text, '.', SpectrumSources::kMeasurements, choice);
-      EXPECT_EQ(last.file.points, other);
-      EXPECT_EQ(last.file.count, 2);
+      EXPECT_EQ(last.spectrum.points, other);
+      EXPECT_EQ(last.spectrum.count, 2);
       EXPECT_EQ(last.sweep, 2u);
       EXPECT_EQ(last.sweeps, 2u);
     }
@@ -299,7 +299,7 @@ TEST(InstrumentFiles, RowsAtZeroHertzAreLeftOutAndCounted) {
     const LoadedSpectrum loaded = Read(text);
     EXPECT_EQ(loaded.zeroHertzRows, zeroRows) << text;
     EXPECT_EQ(loaded.sweeps, 1u) << text;
-    EXPECT_EQ(loaded.file.points, kPoints) << text;
+    EXPECT_EQ(loaded.spectrum.points, kPoints) << text;
   }
   // ZView's Data Points counts the row at 0 Hz too.
   const std::string zplot = Replace(
@@ -307,11 +307,11 @@ TEST(InstrumentFiles, RowsAtZeroHertzAreLeftOutAndCounted) {
       "  0.00000E+00,  1.0E+01,  0.0E+00,  0.0E+00,  1.1E+01,  0.0E+00,  0, 0, 2\r\n"
       "  1.00000E+03,");
   EXPECT_EQ(Read(zplot).zeroHertzRows, 1u);
-  EXPECT_EQ(Read(zplot).file.points, kPoints);
+  EXPECT_EQ(Read(zplot).spectrum.points, kPoints);
   EXPECT_THAT(ErrorOf("f (Hz);Re (Ohm);-Im (Ohm)\n0;1;2\n0;1;2\n"),
               HasSubstr("„m.dat“ má jen řádky s kmitočtem 0 Hz (počet: 2), žádný bod spektra."));
   const std::string report = kReportHead + ReportRow("0", "10,5", "2,25");
-  EXPECT_EQ(Read(report, '.', SpectrumSources::kAlsoReports).file.count, 1);
+  EXPECT_EQ(Read(report, '.', SpectrumSources::kAlsoReports).spectrum.count, 1);
 }
 
 // A row with more or fewer fields than its head names would take its numbers from other
@@ -377,7 +377,7 @@ TEST(InstrumentFiles, AGamryTableTakesAnyBlanksAndEndsOnlyWhereTheFormatEndsIt) 
       kGamry.substr(0, kGamry.find("EXPERIMENTABORTED")),
   };
   for (const std::string& text : good)
-    EXPECT_EQ(Read(text).file.points, kPoints) << text;
+    EXPECT_EQ(Read(text).spectrum.points, kPoints) << text;
 
   const std::string bad[] = {
       Replace(kGamry, "EXPERIMENTABORTED", "Experiment aborted"),
@@ -396,11 +396,11 @@ TEST(InstrumentFiles, AGamryTableTakesAnyBlanksAndEndsOnlyWhereTheFormatEndsIt) 
   const std::size_t seventh = dta.find("\n\t6\t");
   ASSERT_NE(seventh, std::string::npos);
   const std::vector<SpectrumPoint> points =
-      LoadSpectrum(examples + "/point/4-zebra.txt", '.').file.points;
+      LoadSpectrum(examples + "/point/4-zebra.txt", '.').spectrum.points;
   for (const std::string& text :
        {ReplaceAll(dta, '\t', ' '),
         dta.substr(0, seventh) + ReplaceAll(dta.substr(seventh), '\t', ' ')})
-    EXPECT_EQ(Read(text).file.points, points);
+    EXPECT_EQ(Read(text).spectrum.points, points);
 }
 
 TEST(InstrumentFiles, ANameThatStartsWithMinusHoldsMinusTheImaginaryPart) {
@@ -416,7 +416,7 @@ TEST(InstrumentFiles, ANameThatStartsWithMinusHoldsMinusTheImaginaryPart) {
       {"EC-Lab ASCII FILE\nNb header lines : 3\nfreq/Hz\tRe(Z)/Ohm\t-Im(Z)/Ohm\n1\t2\t3\n", -3},
   };
   for (const auto& [text, im] : cases)
-    EXPECT_EQ(Read(text).file.points.at(0).im, im) << text;
+    EXPECT_EQ(Read(text).spectrum.points.at(0).im, im) << text;
 }
 
 // UTF-16 with a byte order mark, from UTF-8 text (code points below U+10000).
@@ -442,9 +442,9 @@ TEST(InstrumentFiles, Utf16IsDecodedAndLatin1IsRead) {
   for (const bool bigEndian : {false, true}) {
     const LoadedSpectrum loaded = Read(Utf16(step, bigEndian), ',');
     EXPECT_EQ(loaded.kind, SpectrumFileKind::kStep);
-    EXPECT_EQ(loaded.file.points, kPoints);
+    EXPECT_EQ(loaded.spectrum.points, kPoints);
     EXPECT_EQ(ErrorOf(Utf16(badStep, bigEndian)), ErrorOf(badStep));
-    EXPECT_EQ(Read(Utf16(kNova, bigEndian)).file.points, kPoints);
+    EXPECT_EQ(Read(Utf16(kNova, bigEndian)).spectrum.points, kPoints);
   }
   // EC-Lab writes Latin-1: µ is the byte B5, and a message quotes it as UTF-8.
   const std::string latin1 = Replace(Replace(kBioLogic, "cycle number",
@@ -504,7 +504,7 @@ TEST(InstrumentFiles, RealFilesOfOtherProgramsAreToldApart) {
   ASSERT_EQ(one.sweeps.size(), 1u);
   ASSERT_EQ(three.sweeps.size(), 3u);
   EXPECT_EQ(three.splitBy, "kmitočet se vrací na první hodnotu");
-  for (const StepFile& sweep : three.sweeps) {
+  for (const Spectrum& sweep : three.sweeps) {
     EXPECT_EQ(sweep.count, 29);
     EXPECT_EQ(sweep.points, one.sweeps[0].points);
   }
@@ -534,7 +534,7 @@ TEST(InstrumentFiles, ChunksMayEndAnywhere) {
   const std::string step = "2\r\n1000 10.5 -2.25\r\n100 11 -4.5\r\n";
   for (const std::string& text : {step, Utf16(step, false), Utf16(kNova, true), kGamry}) {
     ByteByByte source(text);
-    EXPECT_EQ(ReadSpectrumSource(source, '.', "m.dat").file.points, kPoints);
+    EXPECT_EQ(ReadSpectrumSource(source, '.', "m.dat").spectrum.points, kPoints);
   }
   // A surrogate pair, a lone low surrogate, then an odd last byte.
   const char utf16[] =
@@ -557,14 +557,14 @@ TEST(InstrumentFiles, ChunksMayEndAnywhere) {
 TEST(InstrumentFiles, TheExamplesLoadTheStepFilesPoints) {
   const std::string examples = ODECET_EXAMPLES;
   for (const std::string configuration : {"4-zebra", "3-zebra"}) {
-    const StepFile step = LoadSpectrum(examples + "/point/" + configuration + ".txt", '.').file;
+    const Spectrum step = LoadSpectrum(examples + "/point/" + configuration + ".txt", '.').spectrum;
     ASSERT_GT(step.count, 0);
     for (const char* suffix : {".DTA", ".mpt", ".z", "-CHI.txt", "-NOVA.txt"}) {
       const std::string path = examples + "/instruments/" + configuration + suffix;
       const LoadedSpectrum loaded = LoadSpectrum(path, ',');
       EXPECT_NE(loaded.kind, SpectrumFileKind::kStep) << path;
-      EXPECT_EQ(loaded.file.count, step.count) << path;
-      EXPECT_EQ(loaded.file.points, step.points) << path;
+      EXPECT_EQ(loaded.spectrum.count, step.count) << path;
+      EXPECT_EQ(loaded.spectrum.points, step.points) << path;
     }
   }
 }

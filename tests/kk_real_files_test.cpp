@@ -74,7 +74,7 @@ TEST_P(KramersKronigRealFiles, FitNoWorseThanPyimpspec) {
   std::optional<LoadedSpectrum> loaded;
   ASSERT_NO_THROW(loaded = LoadSpectrum(std::string(ODECET_TEST_DATA "/real/") + file.name, '.'));
   EXPECT_EQ(loaded->kind, file.kind);
-  const std::vector<SpectrumPoint>& points = loaded->file.points;
+  const std::vector<SpectrumPoint>& points = loaded->spectrum.points;
   ASSERT_EQ(points.size(), file.points);
 
   const KkAutomaticResult result = CheckKramersKronigAutomatic(points);

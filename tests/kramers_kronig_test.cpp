@@ -85,7 +85,7 @@ TEST(KramersKronig, PureResistorHasNoMu) {
 
 // The sample of a cell with a semi-infinite Warburg element, as the reference tool judges it.
 TEST(KramersKronig, MatchesTheReferenceOnASemiInfiniteWarburgCell) {
-  const StepFile file = LoadStepFile(ODECET_TEST_DATA "/semi-infinite-warburg.txt", '.');
+  const Spectrum file = LoadStepFile(ODECET_TEST_DATA "/semi-infinite-warburg.txt", '.');
   const auto result = CheckKramersKronig(file.points);
   EXPECT_EQ(result.m, 17);
   ASSERT_TRUE(result.mu.has_value());

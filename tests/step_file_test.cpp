@@ -13,7 +13,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-StepFile Read(std::string_view text, char separator = ',') {
+Spectrum Read(std::string_view text, char separator = ',') {
   return ReadStepText(text, separator, "krok.txt");
 }
 
@@ -30,7 +30,7 @@ TEST(ReadStepText, LayoutsAndLineEndsMeanNothing) {
   for (const char* text :
        {"2\n1 2 3\n4 5 6\n", "2 1 2 3 4 5 6", "2\n1\n2\n3\n4\n5\n6", "2\t1\t2\t3\t4\t5\t6",
         "2\r\n1 2 3\r\n4 5 6\r\n", "  \n\v\f 2 1 2\n3 4\n5 6", "+2\n1 2 3\n4 5 6"}) {
-    const StepFile file = Read(text);
+    const Spectrum file = Read(text);
     ASSERT_EQ(file.count, 2) << text;
     ASSERT_EQ(file.points.size(), 2u);
     EXPECT_EQ(file.points[0].f, 1.0);
@@ -41,7 +41,7 @@ TEST(ReadStepText, LayoutsAndLineEndsMeanNothing) {
 }
 
 TEST(ReadStepText, ReadsNumbersWithTheUsersSeparator) {
-  const StepFile file = Read("3\n100   12,5     4,75\n200   11,25    3,5\n400   10,125   2,25\n");
+  const Spectrum file = Read("3\n100   12,5     4,75\n200   11,25    3,5\n400   10,125   2,25\n");
   ASSERT_EQ(file.points.size(), 3u);
   EXPECT_EQ(file.points[2].f, 400.0);
   EXPECT_EQ(file.points[2].re, 10.125);
@@ -173,7 +173,7 @@ TEST(ReadStepFile, TokensMayStraddleChunks) {
   const std::string text = "3\n100 12,5 4,75\n200 11,25 3,5\n400 10,125 2,25";
   for (std::size_t step = 1; step <= 5; ++step) {
     TrickleSource source(text, step);
-    const StepFile file = ReadStepFile(source, ',', "x");
+    const Spectrum file = ReadStepFile(source, ',', "x");
     ASSERT_EQ(file.points.size(), 3u);
     EXPECT_EQ(file.points[0].re, 12.5);
     EXPECT_EQ(file.points[2].im, 2.25) << step;

@@ -26,14 +26,14 @@ TEST(VersaStudio, ARealFileGivesThePointsOfTheSameSweepFromEcLab) {
   const LoadedSpectrum par = LoadSpectrum(kData + "data.par", '.');
   const LoadedSpectrum mpt = LoadSpectrum(kData + "data.mpt", '.');
   EXPECT_EQ(par.kind, SpectrumFileKind::kVersaStudio);
-  ASSERT_EQ(par.file.count, 29);
-  ASSERT_EQ(par.file.points.size(), mpt.file.points.size());
-  EXPECT_EQ(par.file.points[0].f, 10000);
-  EXPECT_EQ(par.file.points[0].re, 109.00918219439);
-  EXPECT_EQ(par.file.points[0].im, -26.5556798765152);  // Im with its own sign
-  for (std::size_t i = 0; i < mpt.file.points.size(); ++i) {
-    const SpectrumPoint& a = par.file.points[i];
-    const SpectrumPoint& b = mpt.file.points[i];
+  ASSERT_EQ(par.spectrum.count, 29);
+  ASSERT_EQ(par.spectrum.points.size(), mpt.spectrum.points.size());
+  EXPECT_EQ(par.spectrum.points[0].f, 10000);
+  EXPECT_EQ(par.spectrum.points[0].re, 109.00918219439);
+  EXPECT_EQ(par.spectrum.points[0].im, -26.5556798765152);  // Im with its own sign
+  for (std::size_t i = 0; i < mpt.spectrum.points.size(); ++i) {
+    const SpectrumPoint& a = par.spectrum.points[i];
+    const SpectrumPoint& b = mpt.spectrum.points[i];
     EXPECT_TRUE(Near(a.f, b.f) && Near(a.re, b.re) && Near(a.im, b.im)) << "point " << i + 1;
   }
 }
@@ -55,9 +55,9 @@ std::string ErrorOf(const std::string& text) {
 TEST(VersaStudio, SegmentsAreSweepsAndDcRowsAreLeftOut) {
   const std::string one = kHead + "0,0,0,11,0\r\n" + kRows + "</Segment1>\r\n";
   const LoadedSpectrum loaded = ReadSpectrumText(one, ',', "m.par");
-  EXPECT_EQ(loaded.file.count, 2);
+  EXPECT_EQ(loaded.spectrum.count, 2);
   EXPECT_EQ(loaded.zeroHertzRows, 1u);
-  EXPECT_EQ(loaded.file.points[1].im, -4.5);
+  EXPECT_EQ(loaded.spectrum.points[1].im, -4.5);
 
   const std::string two = one + "<Segment2>\r\nDefinition=Segment #, Point #, Frequency(Hz), Z " +
                           "Real, Z Imag, 0\r\n1,0,1000,20.5,-2.25\r\n</Segment2>\r\n";

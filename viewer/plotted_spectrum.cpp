@@ -17,8 +17,7 @@ std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, char separa
     spectrum.name = QFileInfo(path).fileName();
     if (count > 1)
       spectrum.name += '#' + QString::number(i + 1);
-    spectrum.points = std::move(loaded.sweeps[i].points);
-    spectrum.count = loaded.sweeps[i].count;
+    static_cast<Spectrum&>(spectrum) = std::move(loaded.sweeps[i]);
     spectrum.measured = loaded.kind != SpectrumFileKind::kReport;
     spectra.push_back(std::move(spectrum));
   }
@@ -32,8 +31,7 @@ PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, c
   PlottedSpectrum spectrum;
   spectrum.path = path;
   spectrum.name = QFileInfo(path).fileName();
-  spectrum.points = loaded.file.points;
-  spectrum.count = loaded.file.count;
+  static_cast<Spectrum&>(spectrum) = loaded.spectrum;
   spectrum.measured = loaded.kind != SpectrumFileKind::kReport;
   spectrum.colour = colour;
   return spectrum;

@@ -6,15 +6,14 @@
 #include <vector>
 
 #include "instruments/spectrum_file.h"
+#include "spectrum/spectrum.h"
 #include "spectrum/spectrum_point.h"
 
-// One file as the plots show it: its points, its name in legends and its own colour.
-struct PlottedSpectrum {
-  QString path;  // as given, for reloading and messages; empty for a difference made here
-  QString name;  // the file's name without directories
-  std::vector<SpectrumPoint> points;
-  std::int32_t count = 0;  // as the file declares it: a step file may declare none or fewer
-  bool measured = true;    // a step or instrument file, which a difference may be made of
+// One file as the plots show it: its spectrum, its name in legends and its own colour.
+struct PlottedSpectrum : Spectrum {
+  QString path;          // as given, for reloading and messages; empty for a difference made here
+  QString name;          // the file's name without directories
+  bool measured = true;  // a step or instrument file, which a difference may be made of
   // Of a difference where both steps could be checked: the standard uncertainty of each point,
   // from each step's Kramers–Kronig noise, as odecet-cli --uncertainty gives it.
   std::vector<PointUncertainty> uncertainty;

@@ -44,7 +44,7 @@ QString Comma(const char* name) {
 }
 
 std::vector<SpectrumPoint> PointsOf(const QString& path, char separator = ',') {
-  return LoadSpectrum(path.toStdString(), separator).file.points;
+  return LoadSpectrum(path.toStdString(), separator).spectrum.points;
 }
 
 // The letters after "&" in the texts of the menu bar and of the window's labels.
