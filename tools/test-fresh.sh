@@ -7,7 +7,8 @@ set -eu
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 root=$(realpath -m "${1:-build-fresh}")
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# The archive this machine's apt uses, unless DEBIAN_MIRROR names another.
+mirror=${DEBIAN_MIRROR:-$(tools/debian-mirror.sh)}
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
