@@ -8,33 +8,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "fuzz/same_points.h"
 #include "instruments/spectrum_file.h"
 #include "spectrum/errors.h"
-
-namespace {
-
-// Hands out a text in chunks of a few bytes, as a pipe may.
-class SmallChunks : public ChunkSource {
- public:
-  explicit SmallChunks(std::string_view text) : text_(text) {}
-  std::string_view NextChunk() override {
-    const std::string_view chunk = text_.substr(0, 7);
-    text_.remove_prefix(chunk.size());
-    return chunk;
-  }
-
- private:
-  std::string_view text_;
-};
-
-// Bit for bit, so that a NaN read from a binary file equals itself.
-bool SamePoints(const Spectrum& a, const Spectrum& b) {
-  return a.count == b.count && a.points.size() == b.points.size() &&
-         (a.points.empty() ||
-          std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof a.points[0]) == 0);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -45,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const StepFileError&) {
     // A typed, reported failure is a correct outcome; the chunks must fail as well.
     try {
-      SmallChunks chunks(text);
+      TextSource chunks(text, 7);
       ReadSpectrumSweeps(chunks, ',', "fuzz", SpectrumSources::kAlsoReports);
     } catch (const StepFileError&) {
       return 0;
@@ -62,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
   }
-  SmallChunks chunks(text);
+  TextSource chunks(text, 7);
   const LoadedSweeps chunked =
       ReadSpectrumSweeps(chunks, ',', "fuzz", SpectrumSources::kAlsoReports);
   if (chunked.kind != whole.kind || chunked.sweeps.size() != whole.sweeps.size())

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/same_points.h"
 #include "spectrum/errors.h"
 #include "spectrum/step_file.h"
 
@@ -52,12 +53,6 @@ Outcome Catch(const Reading& read) {
   } catch (const StepFileError& error) {
     return {std::nullopt, error.what()};  // a typed, reported failure is a correct outcome
   }
-}
-
-bool SamePoints(const Spectrum& a, const Spectrum& b) {
-  return a.count == b.count && a.points.size() == b.points.size() &&
-         (a.points.empty() ||
-          std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof a.points[0]) == 0);
 }
 
 }  // namespace

@@ -52,28 +52,33 @@ void ThrowMissingColumn(std::string_view fileName, std::size_t line, const std::
   ThrowAtLine(fileName, line, "chybí sloupec " + wanted + ".");
 }
 
-double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
-                          std::string_view unit) {
-  const std::optional<double> factor = HertzFactor(unit);
+namespace {
+
+// The unit's factor, or the refusal that names the units this quantity may be given in.
+double CheckUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                 std::string_view unit, std::optional<double> factor, std::string_view known) {
   if (!factor) {
     ThrowAtColumn(fileName, line, column,
-                  "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Hz, kHz, MHz ani mHz; program jiné jednotky kmitočtu nečte, aby "
-                      "jej nečetl ve špatném měřítku.");
+                  "jednotka „" + QuoteForMessage(unit) + "“ " + std::string(known));
   }
   return *factor;
 }
 
+}  // namespace
+
+double CheckFrequencyUnit(std::string_view fileName, std::size_t line, std::string_view column,
+                          std::string_view unit) {
+  return CheckUnit(
+      fileName, line, column, unit, HertzFactor(unit),
+      "není Hz, kHz, MHz ani mHz; program jiné jednotky kmitočtu nečte, aby jej nečetl "
+      "ve špatném měřítku.");
+}
+
 double CheckOhmUnit(std::string_view fileName, std::size_t line, std::string_view column,
                     std::string_view unit) {
-  const std::optional<double> factor = OhmFactor(unit);
-  if (!factor) {
-    ThrowAtColumn(fileName, line, column,
-                  "jednotka „" + QuoteForMessage(unit) +
-                      "“ není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ; program jiné jednotky impedance "
-                      "nečte, aby ji nečetl ve špatném měřítku.");
-  }
-  return *factor;
+  return CheckUnit(fileName, line, column, unit, OhmFactor(unit),
+                   "není Ohm (Ω) ani kΩ, MΩ, GΩ, mΩ; program jiné jednotky impedance nečte, aby ji "
+                   "nečetl ve špatném měřítku.");
 }
 
 std::vector<std::optional<TableColumn>> MatchColumns(std::string_view names,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,14 +28,21 @@ class ChunkSource {
 std::unique_ptr<ChunkSource> OpenFileSource(const std::string& path);
 std::unique_ptr<ChunkSource> DescriptorSource(int fd, const std::string& fileName);
 
-// Bytes already in memory, handed out as one chunk.
+// Bytes already in memory, handed out as one chunk, or in chunks of at most `chunkSize` bytes as
+// a pipe may hand them.
 class TextSource : public ChunkSource {
  public:
-  explicit TextSource(std::string_view text) : text_(text) {}
-  std::string_view NextChunk() override { return std::exchange(text_, std::string_view()); }
+  explicit TextSource(std::string_view text, std::size_t chunkSize = std::string_view::npos)
+      : text_(text), chunkSize_(chunkSize) {}
+  std::string_view NextChunk() override {
+    const std::string_view chunk = text_.substr(0, chunkSize_);
+    text_.remove_prefix(chunk.size());
+    return chunk;
+  }
 
  private:
   std::string_view text_;
+  std::size_t chunkSize_;
 };
 
 // Reads and checks a whole step file. Numbers use `separator` as their decimal separator.

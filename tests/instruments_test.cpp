@@ -516,24 +516,10 @@ TEST(InstrumentFiles, RealFilesOfOtherProgramsAreToldApart) {
   }
 }
 
-// Hands out a text one byte at a time, as a slow pipe may.
-class ByteByByte : public ChunkSource {
- public:
-  explicit ByteByByte(std::string_view text) : text_(text) {}
-  std::string_view NextChunk() override {
-    const std::string_view chunk = text_.substr(0, 1);
-    text_.remove_prefix(chunk.size());
-    return chunk;
-  }
-
- private:
-  std::string_view text_;
-};
-
 TEST(InstrumentFiles, ChunksMayEndAnywhere) {
   const std::string step = "2\r\n1000 10.5 -2.25\r\n100 11 -4.5\r\n";
   for (const std::string& text : {step, Utf16(step, false), Utf16(kNova, true), kGamry}) {
-    ByteByByte source(text);
+    TextSource source(text, 1);
     EXPECT_EQ(ReadSpectrumSource(source, '.', "m.dat").spectrum.points, kPoints);
   }
   // A surrogate pair, a lone low surrogate, then an odd last byte.
@@ -541,7 +527,7 @@ TEST(InstrumentFiles, ChunksMayEndAnywhere) {
       "\xFF\xFE"
       "2\0\x3D\xD8\x00\xDE\x00\xDC"
       "x";
-  ByteByByte surrogates(std::string_view(utf16, sizeof utf16 - 1));
+  TextSource surrogates(std::string_view(utf16, sizeof utf16 - 1), 1);
   EXPECT_THAT(
       [&] {
         try {
