@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <regex>
 #include <set>
@@ -662,38 +663,42 @@ TEST_F(CliTest, AFullStandardOutputExitsWithThree) {
   EXPECT_EQ(closed.status, 0) << closed.err;
 }
 
+// The system calls of one run writing the report to `output`, as strace names them; empty when
+// strace is missing.
+std::optional<std::string> TraceCalls(const TempDir& dir, const std::string& output,
+                                      const std::string& calls) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0)
+    return std::nullopt;
+  const std::string trace = dir.path() + "/.trace";
+  const Outcome outcome = RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", output}, "C",
+                                 // LeakSanitizer cannot work under ptrace.
+                                 [] { ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); },
+                                 {"strace", "-qq", "-e", "trace=" + calls, "-o", trace});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  return ReadAll(trace);
+}
+
 // The kernel follows a link to the report, so its rules (fs.protected_symlinks) apply: the
 // program reads no link itself but the one /proc gives for the file the kernel opened.
 TEST_F(CliTest, LeavesFollowingLinksToTheKernel) {
-  if (std::system("strace -V >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "strace is missing";
   dir.Write("r.txt", "old");
   std::filesystem::create_symlink("r.txt", dir.path() + "/link");
-  const std::string trace = dir.path() + "/.trace";
-  const Outcome outcome =
-      RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "link"}, "C",
-             [] { ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); },
-             {"strace", "-qq", "-e", "trace=readlink,readlinkat,open,openat", "-o", trace});
-  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::optional<std::string> calls =
+      TraceCalls(dir, "link", "readlink,readlinkat,open,openat");
+  if (!calls)
+    GTEST_SKIP() << "strace is missing";
   EXPECT_EQ(ReadAll(dir.path() + "/r.txt"), expected);
-  const std::string calls = ReadAll(trace);
-  EXPECT_THAT(calls, HasSubstr("\"link\", O_RDONLY|O_CLOEXEC|O_PATH)"));
-  EXPECT_THAT(calls, ::testing::Not(::testing::ContainsRegex("readlink(at)?\\([^\n]*\"link\"")));
+  EXPECT_THAT(*calls, HasSubstr("\"link\", O_RDONLY|O_CLOEXEC|O_PATH)"));
+  EXPECT_THAT(*calls, ::testing::Not(::testing::ContainsRegex("readlink(at)?\\([^\n]*\"link\"")));
 }
 
 // The new name must survive a power cut: the directory is flushed after the rename.
 TEST_F(CliTest, FlushesTheDirectoryAfterTheRename) {
-  if (std::system("strace -V >/dev/null 2>&1") != 0)
+  const std::optional<std::string> traced = TraceCalls(dir, "r.txt", "openat,renameat,fsync");
+  if (!traced)
     GTEST_SKIP() << "strace is missing";
-  const std::string trace = dir.path() + "/.trace";
-  const Outcome outcome =
-      RunCli(dir, {"-d,", "k1.txt", "k2.txt", "-o", "r.txt"}, "C",
-             // LeakSanitizer cannot work under ptrace.
-             [] { ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); },
-             {"strace", "-qq", "-e", "trace=openat,renameat,fsync", "-o", trace});
-  ASSERT_EQ(outcome.status, 0) << outcome.err;
   // openat(AT_FDCWD, ".", ...O_DIRECTORY) = 3 ... renameat(3, ...) = 0 ... fsync(3) = 0
-  const std::string calls = ReadAll(trace);
+  const std::string& calls = *traced;
   std::smatch directory;
   ASSERT_TRUE(std::regex_search(calls, directory, std::regex(R"(O_DIRECTORY\) = (\d+))"))) << calls;
   const std::string fd = directory[1];

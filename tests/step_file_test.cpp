@@ -72,24 +72,30 @@ TEST(ReadStepText, AcceptsTheFullTableAndLongTokens) {
   EXPECT_EQ(Read("1 0,00000000000000000000000000000000000000001e41 2 3").points[0].f, 1.0);
 }
 
-TEST(ReadStepText, RefusesAFileWithoutACount) {
-  EXPECT_THAT(ErrorOf(""), HasSubstr("prázdný"));
-  EXPECT_THAT(ErrorOf(" \r\n\t "), HasSubstr("prázdný"));
-  EXPECT_THAT(ErrorOf("f re im\n1 2 3"), HasSubstr("„f“ není celé číslo"));
-  EXPECT_THAT(ErrorOf("12abc 1 2 3"), HasSubstr("„12abc“ není celé číslo"));
-  EXPECT_THAT(ErrorOf("0x10"), HasSubstr("„0x10“"));
-  EXPECT_THAT(ErrorOf("2,0 1 2 3 4 5 6"), HasSubstr("není celé číslo"));
-  EXPECT_THAT(ErrorOf("+ 1"), HasSubstr("není celé číslo"));
-  EXPECT_THAT(ErrorOf(std::string("\0 1 2 3", 7)), HasSubstr("nulový bajt"));
-  EXPECT_THAT(ErrorOf(""), HasSubstr("krok.txt"));
-}
-
-TEST(ReadStepText, RefusesCountsTheTableCannotHold) {
-  EXPECT_THAT(ErrorOf("1001"), HasSubstr("počet bodů je 1001"));
-  EXPECT_THAT(ErrorOf("2147483647"), HasSubstr("nejvýše 1000"));
-  EXPECT_THAT(ErrorOf("2147483648"), HasSubstr("mimo rozsah"));
-  EXPECT_THAT(ErrorOf("-2147483649"), HasSubstr("mimo rozsah"));
-  EXPECT_THAT(ErrorOf("99999999999999999999999999"), HasSubstr("mimo rozsah"));
+// Each refusal of the count says what was wrong with it.
+TEST(ReadStepText, RefusesACountItCannotUse) {
+  const struct {
+    std::string text;
+    const char* says;
+  } cases[] = {
+      {"", "prázdný"},
+      {" \r\n\t ", "prázdný"},
+      {"f re im\n1 2 3", "„f“ není celé číslo"},
+      {"12abc 1 2 3", "„12abc“ není celé číslo"},
+      {"0x10", "„0x10“"},
+      {"2,0 1 2 3 4 5 6", "není celé číslo"},
+      {"+ 1", "není celé číslo"},
+      {std::string("\0 1 2 3", 7), "nulový bajt"},
+      {"", "krok.txt"},
+      // Counts the table cannot hold.
+      {"1001", "počet bodů je 1001"},
+      {"2147483647", "nejvýše 1000"},
+      {"2147483648", "mimo rozsah"},
+      {"-2147483649", "mimo rozsah"},
+      {"99999999999999999999999999", "mimo rozsah"},
+  };
+  for (const auto& c : cases)
+    EXPECT_THAT(ErrorOf(c.text), HasSubstr(c.says)) << c.text;
   EXPECT_EQ(Read("-2147483648").count, -2147483647 - 1);
 }
 

@@ -9,8 +9,8 @@
 // A fresh directory for one test, removed with everything in it afterwards.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "odecet-test-XXXXXX").string();
+  explicit TempDir(const std::string& prefix = "odecet-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr)
       throw std::runtime_error("mkdtemp failed");
     path_ = pattern;

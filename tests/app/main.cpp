@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "test_files.h"
 
 namespace {
 
@@ -15,29 +16,19 @@ namespace {
 class TestHome {
  public:
   TestHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "odecet-home-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-      throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-    ::setenv("HOME", path_.c_str(), 1);
+    ::setenv("HOME", home_.path().c_str(), 1);
     const QByteArray files = qgetenv("ODECET_TEST_FILES");
     if (files == "home") {
-      ::setenv("TMPDIR", path_.c_str(), 1);
+      ::setenv("TMPDIR", home_.path().c_str(), 1);
     } else if (files == "below-home") {
-      const std::string below = path_ + "/data/lab";
+      const std::string below = home_.path() + "/data/lab";
       std::filesystem::create_directories(below);
       ::setenv("TMPDIR", below.c_str(), 1);
     }
   }
-  ~TestHome() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TestHome(const TestHome&) = delete;
-  TestHome& operator=(const TestHome&) = delete;
 
  private:
-  std::string path_;
+  TempDir home_{"odecet-home"};
 };
 
 }  // namespace
