@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 // Takes a file's bytes piece by piece, in order; throws to stop the writing.
@@ -14,3 +15,18 @@ using ByteSource = std::function<void(const ByteSink&)>;
 // The size of the pieces the report and table writers hand on: a 1000-point report in two
 // writes, each a system call that costs more than the bytes it copies.
 inline constexpr std::size_t kBytePieceSize = 65536;
+
+// Has `emit(piece, flush)` write into one buffer of `capacity` bytes and call `flush` whenever a
+// piece is due; each piece, the last one too, goes to `put`.
+template <typename Emit>
+void StreamInPieces(const ByteSink& put, std::size_t capacity, const Emit& emit) {
+  std::string piece;
+  piece.reserve(capacity);
+  const auto flush = [&] {
+    put(piece);
+    piece.clear();
+  };
+  emit(piece, flush);
+  if (!piece.empty())
+    flush();
+}

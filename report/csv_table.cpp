@@ -50,13 +50,8 @@ std::string FormatCsvTable(std::span<const SpectrumPoint> points) {
 
 void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put,
                     std::span<const PointUncertainty> uncertainty) {
-  std::string piece;
-  piece.reserve(kBytePieceSize + 128);  // one row more never reallocates
-  const auto flush = [&] {
-    put(piece);
-    piece.clear();
-  };
-  EmitCsvTable(points, uncertainty, piece, kBytePieceSize, flush);
-  if (!piece.empty())
-    flush();
+  // One row more than a piece never reallocates.
+  StreamInPieces(put, kBytePieceSize + 128, [&](std::string& piece, const auto& flush) {
+    EmitCsvTable(points, uncertainty, piece, kBytePieceSize, flush);
+  });
 }

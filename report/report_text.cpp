@@ -60,13 +60,9 @@ std::string FormatReport(std::span<const SpectrumPoint> points, char separator) 
 }
 
 void StreamReport(std::span<const SpectrumPoint> points, char separator, const ByteSink& put) {
-  std::string piece;
-  piece.reserve(kBytePieceSize + 3 * kReportCellWidth + 64);  // one line more never reallocates
-  const auto flush = [&] {
-    put(piece);
-    piece.clear();
-  };
-  EmitReport(points, separator, piece, kBytePieceSize, flush);
-  if (!piece.empty())
-    flush();
+  // One line more than a piece never reallocates.
+  StreamInPieces(put, kBytePieceSize + 3 * kReportCellWidth + 64,
+                 [&](std::string& piece, const auto& flush) {
+                   EmitReport(points, separator, piece, kBytePieceSize, flush);
+                 });
 }
