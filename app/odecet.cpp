@@ -212,7 +212,7 @@ void TForm1::Button4Click(QObject*) {
 }
 
 void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count,
-                      std::optional<Spectrum>& loaded) {
+                      std::optional<StepOrigin>& loaded) {
   if (!OpenDialog1->Execute())
     return;
   const QString chosen = OpenDialog1->FileName;
@@ -230,13 +230,13 @@ void TForm1::LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std
     const FileDescriptor file = OpenRegularFileForReading(path);
     struct stat info {};
     if (::fstat(file.get(), &info) == 0)
-      loaded = Spectrum{path, info.st_dev, info.st_ino};
+      loaded = StepOrigin{path, info.st_dev, info.st_ino};
     LoadedSweeps sweeps = ReadSpectrumDescriptorSweeps(file.get(), locale.separator, path);
     int sweep = 1;
     if (sweeps.sweeps.size() > 1) {
       // A file of several sweeps (EC-Lab's cycles, several Gamry tables): the user picks one.
       QList<SweepSummary> summaries;
-      for (const ::Spectrum& one : sweeps.sweeps) {
+      for (const Spectrum& one : sweeps.sweeps) {
         if (one.points.empty())
           continue;
         const auto [lowest, highest] = std::minmax_element(
@@ -293,7 +293,7 @@ void TForm1::RefuseReportOverStep(const std::string& reportPath) const {
   struct stat report {};
   if (::stat(reportPath.c_str(), &report) != 0)
     return;  // a new file, or one the writer will refuse with its own reason
-  const auto check = [&](const std::optional<Spectrum>& step, const char* which) {
+  const auto check = [&](const std::optional<StepOrigin>& step, const char* which) {
     if (!step)
       return;
     // The file as it was read, and whatever its name holds now: both are measurements.

@@ -58,18 +58,18 @@ class TForm1 : public QWidget {
   void DescribeForScreenReaders();
   void ShowDirectory(const QString& directory);  // in Dir, for the eye and the screen reader
   // Which file a step was read from, so that no report is ever written over a measurement.
-  struct Spectrum {
+  struct StepOrigin {
     std::string path;
     dev_t device = 0;
     ino_t inode = 0;
   };
   void LoadStep(std::string& path, QLineEdit* edit, PointTable& table, std::int32_t& count,
-                std::optional<Spectrum>& loaded);
+                std::optional<StepOrigin>& loaded);
   void RefuseReportOverStep(const std::string& reportPath) const;
 
   SpectrumData& data_;
-  std::optional<Spectrum> step1File_;
-  std::optional<Spectrum> step2File_;
+  std::optional<StepOrigin> step1File_;
+  std::optional<StepOrigin> step2File_;
   QElapsedTimer shownAt_;
   QSize fittedFrame_;
 };

@@ -9,6 +9,9 @@ struct SpectrumPoint {
   double f = 0.0;   // frequency, Hz
   double re = 0.0;  // real part, Ohm
   double im = 0.0;  // imaginary part, Ohm (the report writes the difference under "-Im (Ohm)")
+
+  // Exact: the very same doubles.
+  bool operator==(const SpectrumPoint&) const = default;
 };
 
 // The standard uncertainty of a point's real and imaginary part, Ohm.

@@ -15,11 +15,6 @@
 #include "report_by_hand.h"
 #include "spectrum/errors.h"
 
-// Exact equality: the points must be the very same doubles.
-static bool operator==(const SpectrumPoint& a, const SpectrumPoint& b) {
-  return a.f == b.f && a.re == b.re && a.im == b.im;
-}
-
 namespace {
 
 using ::testing::HasSubstr;
