@@ -7,9 +7,14 @@
 #include "app/platform.h"
 #include "gui_common/qt_translations.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  // The icon is compiled into a static library, whose resources register only when asked to.
+// The icon is compiled into a static library, whose resources register only when asked to,
+// outside any namespace.
+static void RegisterResources() {
   Q_INIT_RESOURCE(resources);
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  RegisterResources();
   setApplicationName(QStringLiteral("odecet"));
   setApplicationDisplayName(QStringLiteral("Odečet souborů"));
   setDesktopFileName(QStringLiteral("odecet"));
