@@ -5,7 +5,7 @@
 #include "app/font_warmup.h"
 #include "app/odecet.h"
 #include "app/platform.h"
-#include "report/report_file.h"
+#include "report/temporary_cleanup.h"
 
 // The measured and computed data of this run.
 static SpectrumData Spectra;

@@ -18,6 +18,7 @@
 
 #include "app/application.h"
 #include "app/platform.h"
+#include "app/report_path.h"
 #include "instruments/spectrum_file.h"
 #include "report/difference.h"
 #include "report/report_file.h"

@@ -17,9 +17,12 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/descriptor_path.h"
 #include "cli/job.h"
 #include "cli/run.h"
-#include "report/report_file.h"
+#include "report/report_batch.h"
+#include "report/report_target.h"
+#include "report/temporary_cleanup.h"
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/run.h"
-#include "report/report_file.h"
+#include "report/temporary_cleanup.h"
 
 int main(int argc, char* argv[]) {
   InstallWriteSignalHandlers();

@@ -2,18 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
-
-FileDescriptor::~FileDescriptor() {
-  if (fd_ >= 0)
-    ::close(fd_);
-}
 
 FileDescriptor OpenRegularFileForReading(const std::string& path) {
   const std::string prefix = "Soubor „" + VisibleText(path) + "“ nelze otevřít: ";

@@ -2,20 +2,7 @@
 
 #include <string>
 
-// An open descriptor that is closed when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor();
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+#include "spectrum/file_descriptor.h"
 
 // Opens `path` for reading only if it is a regular file. The open never waits: a FIFO with no
 // writer, a device or a socket is refused at once. Throws StepFileError naming the path when the

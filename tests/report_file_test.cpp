@@ -20,6 +20,9 @@
 #include <thread>
 #include <vector>
 
+#include "report/report_batch.h"
+#include "report/report_target.h"
+#include "report/temporary_cleanup.h"
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
 #include "test_files.h"
@@ -27,14 +30,6 @@
 namespace {
 
 using ::testing::HasSubstr;
-
-TEST(FormReportPath, JoinsDirectoryNameAndTxtAsTheyStand) {
-  EXPECT_EQ(FormReportPath("/data/", "diff"), "/data/diff.txt");
-  EXPECT_EQ(FormReportPath("/data/", "x.txt"), "/data/x.txt.txt");
-  EXPECT_EQ(FormReportPath("", "diff"), "diff.txt");
-  EXPECT_EQ(FormReportPath("/data/", " a b "), "/data/ a b .txt");
-  EXPECT_EQ(FormReportPath("/data/", "/tmp/x"), "/data//tmp/x.txt");
-}
 
 std::size_t EntriesIn(const std::string& dir) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
@@ -378,28 +373,6 @@ TEST_P(ReplacingWrite, ASignalDuringABatchLeavesNoTemporaryAndNoCutReport) {
       }
     }
   }
-}
-
-TEST(DescriptorNamedBy, KnowsTheDescriptorsByTheirNames) {
-  const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/7";
-  const std::pair<std::string, std::optional<int>> cases[] = {
-      {"/dev/stdin", 0},
-      {"/dev/stdout", 1},
-      {"/dev/stderr", 2},
-      {"/dev/fd/12", 12},
-      {"/proc/self/fd/3", 3},
-      {"/proc/thread-self/fd/4", 4},
-      {own, 7},
-      {"/dev/fd/", std::nullopt},
-      {"/dev/fd/1x", std::nullopt},
-      {"/dev/fd/-1", std::nullopt},
-      {"/dev/fd/+1", std::nullopt},
-      {"/proc/1/fd/1", std::nullopt},
-      {"stdout", std::nullopt},
-      {"/dev/stdout.txt", std::nullopt},
-      {"/dev/fd/99999999999", std::nullopt}};
-  for (const auto& [path, fd] : cases)
-    EXPECT_EQ(DescriptorNamedBy(path), fd) << path;
 }
 
 TEST_P(ReplacingWrite, KeepsOwnerAndGroupButNeverSetuidOrSetgid) {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <signal.h>
+
+#include <functional>
+#include <string>
+
+// Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
+// being written and then end the process by the same signal, and ignores SIGXFSZ, so that a
+// file-size limit makes the write fail with an error instead of killing the process.
+// For a program's start-up; the handlers touch nothing but that one file.
+void InstallWriteSignalHandlers();
+
+// While it lives, the calling thread takes none of those signals, and threads it starts
+// meanwhile inherit that: the handlers then run on the one thread that still takes them.
+class WriteSignalsBlocked {
+ public:
+  WriteSignalsBlocked();
+  ~WriteSignalsBlocked();
+  WriteSignalsBlocked(const WriteSignalsBlocked&) = delete;
+  WriteSignalsBlocked& operator=(const WriteSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// While it lives, the calling thread takes no signal at all, and threads it starts meanwhile
+// inherit that.
+class AllSignalsBlocked {
+ public:
+  AllSignalsBlocked();
+  ~AllSignalsBlocked();
+  AllSignalsBlocked(const AllSignalsBlocked&) = delete;
+  AllSignalsBlocked& operator=(const AllSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// For the writer's named temporaries: `create` makes `name` in `directory` (false with errno set
+// when it cannot). The name is armed for the signal handlers in the same breath, with the signals
+// blocked and counted as being made; `slot` gets where (-1 when all are taken: the file is then
+// left to chance). Never returns once a handler is ending the process.
+bool MakeArmedName(int directory, const std::string& name,
+                   const std::function<bool(const char*)>& create, int& slot);
+
+// The name armed at `slot` is gone or has become the report's; nothing for -1.
+void Disarm(int slot);
