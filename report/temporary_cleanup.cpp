@@ -96,24 +96,27 @@ void Disarm(int slot) {
     pending[slot].state.store(kFree);
 }
 
-WriteSignalsBlocked::WriteSignalsBlocked() {
-  const sigset_t set = CleanupSignalSet();
-  ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+SignalsBlocked::SignalsBlocked(const sigset_t& blocked) {
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &previous_);
 }
 
-WriteSignalsBlocked::~WriteSignalsBlocked() {
+SignalsBlocked::~SignalsBlocked() {
   ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
-AllSignalsBlocked::AllSignalsBlocked() {
+WriteSignalsBlocked::WriteSignalsBlocked() : SignalsBlocked(CleanupSignalSet()) {}
+
+namespace {
+
+sigset_t EverySignal() {
   sigset_t all;
   sigfillset(&all);
-  ::pthread_sigmask(SIG_BLOCK, &all, &previous_);
+  return all;
 }
 
-AllSignalsBlocked::~AllSignalsBlocked() {
-  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-}
+}  // namespace
+
+AllSignalsBlocked::AllSignalsBlocked() : SignalsBlocked(EverySignal()) {}
 
 void InstallWriteSignalHandlers() {
   struct sigaction action {};

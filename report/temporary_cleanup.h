@@ -11,30 +11,29 @@
 // For a program's start-up; the handlers touch nothing but that one file.
 void InstallWriteSignalHandlers();
 
-// While it lives, the calling thread takes none of those signals, and threads it starts
-// meanwhile inherit that: the handlers then run on the one thread that still takes them.
-class WriteSignalsBlocked {
+// While it lives, the calling thread takes none of `blocked`, and threads it starts meanwhile
+// inherit that.
+class SignalsBlocked {
  public:
-  WriteSignalsBlocked();
-  ~WriteSignalsBlocked();
-  WriteSignalsBlocked(const WriteSignalsBlocked&) = delete;
-  WriteSignalsBlocked& operator=(const WriteSignalsBlocked&) = delete;
+  explicit SignalsBlocked(const sigset_t& blocked);
+  ~SignalsBlocked();
+  SignalsBlocked(const SignalsBlocked&) = delete;
+  SignalsBlocked& operator=(const SignalsBlocked&) = delete;
 
  private:
   sigset_t previous_;
 };
 
-// While it lives, the calling thread takes no signal at all, and threads it starts meanwhile
-// inherit that.
-class AllSignalsBlocked {
+// Those of the handlers above: they then run on the one thread that still takes them.
+class WriteSignalsBlocked : public SignalsBlocked {
+ public:
+  WriteSignalsBlocked();
+};
+
+// Every signal, for a helper thread that is to take none.
+class AllSignalsBlocked : public SignalsBlocked {
  public:
   AllSignalsBlocked();
-  ~AllSignalsBlocked();
-  AllSignalsBlocked(const AllSignalsBlocked&) = delete;
-  AllSignalsBlocked& operator=(const AllSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
 };
 
 // For the writer's named temporaries: `create` makes `name` in `directory` (false with errno set

@@ -15,9 +15,18 @@
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
 #include "system_call_failure.h"
+#include "temporary_kinds.h"
 #include "test_files.h"
 
 namespace {
+
+// A system call made to fail: which one, the how-manieth, with which errno, and what it is.
+struct InjectedFailure {
+  const char* what;
+  SystemCall call;
+  int nth;
+  int error;
+};
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -48,23 +57,12 @@ class Failures : public ::testing::TestWithParam<TemporaryKind> {
   }
   TempDir dir;
 };
-INSTANTIATE_TEST_SUITE_P(Temporaries, Failures,
-                         ::testing::Values(TemporaryKind::kUnnamedWhereSupported,
-                                           TemporaryKind::kNamed),
-                         [](const auto& kind) {
-                           return kind.param == TemporaryKind::kNamed ? "Named" : "Unnamed";
-                         });
+INSTANTIATE_FOR_EACH_TEMPORARY(Failures);
 
 // Any step up to the rename that fails leaves the old report as it was and no temporary
 // behind, and says which file and the system's reason.
 TEST_P(Failures, AFailedStepLeavesTheOldReportAndNoTemporary) {
-  struct Case {
-    const char* what;
-    SystemCall call;
-    int nth;
-    int error;
-  };
-  const Case cases[] = {
+  const InjectedFailure cases[] = {
       {"creating the new file", SystemCall::kOpenat, 1, EMFILE},
       {"the first write, disk full", SystemCall::kWrite, 1, ENOSPC},
       {"the first write, device failing", SystemCall::kWrite, 1, EIO},
@@ -72,7 +70,7 @@ TEST_P(Failures, AFailedStepLeavesTheOldReportAndNoTemporary) {
       {"flushing the file", SystemCall::kFsync, 1, EIO},
       {"renaming it over the report", SystemCall::kRenameat, 1, EIO},
   };
-  for (const Case& c : cases) {
+  for (const InjectedFailure& c : cases) {
     const std::string path = dir.Write("report.txt", "old report");
     std::optional<ReportWriteError> error;
     {
@@ -170,29 +168,18 @@ class BatchFailures : public Failures {
   }
   std::vector<std::string> paths;
 };
-INSTANTIATE_TEST_SUITE_P(Temporaries, BatchFailures,
-                         ::testing::Values(TemporaryKind::kUnnamedWhereSupported,
-                                           TemporaryKind::kNamed),
-                         [](const auto& kind) {
-                           return kind.param == TemporaryKind::kNamed ? "Named" : "Unnamed";
-                         });
+INSTANTIATE_FOR_EACH_TEMPORARY(BatchFailures);
 
 // A report that fails in the middle of a group keeps its old file and comes back with its tag;
 // the others of the group take their places all the same. Alike whether the group was sent to
 // the background first or committed at once.
 TEST_P(BatchFailures, AFailureInTheMiddleOfAGroupCostsOnlyThatReport) {
-  struct Case {
-    const char* what;
-    SystemCall call;
-    int nth;
-    int error;
-  };
-  const Case cases[] = {
+  const InjectedFailure cases[] = {
       {"the second rename", SystemCall::kRenameat, 2, EIO},
       {"the second report's flush, syncfs failing", SystemCall::kFsync, 2, EIO},
   };
   for (const bool sent : {false, true}) {
-    for (const Case& c : cases) {
+    for (const InjectedFailure& c : cases) {
       for (const std::string& path : paths)
         dir.Write(std::filesystem::path(path).filename().string(), "old");
       std::vector<ReportBatch::Failure> failures;

@@ -25,6 +25,7 @@
 #include "report/temporary_cleanup.h"
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
+#include "temporary_kinds.h"
 #include "test_files.h"
 
 namespace {
@@ -52,12 +53,7 @@ class ReplacingWrite : public ::testing::TestWithParam<TemporaryKind> {
   }
   TempDir dir;
 };
-INSTANTIATE_TEST_SUITE_P(Temporaries, ReplacingWrite,
-                         ::testing::Values(TemporaryKind::kUnnamedWhereSupported,
-                                           TemporaryKind::kNamed),
-                         [](const auto& kind) {
-                           return kind.param == TemporaryKind::kNamed ? "Named" : "Unnamed";
-                         });
+INSTANTIATE_FOR_EACH_TEMPORARY(ReplacingWrite);
 
 mode_t ModeOf(const std::string& path) {
   struct stat info {};

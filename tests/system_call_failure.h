@@ -37,6 +37,37 @@ inline bool Fails(SystemCall call) {
   return true;
 }
 
+// Puts a call that fails by its rule in the place of one real call, and the real one back.
+template <SystemCall kCall, auto kMember>
+void PutFailing() {
+  systemCalls.*kMember = [](auto... arguments) {
+    using Result = decltype((Real().*kMember)(arguments...));
+    return Fails(kCall) ? Result{-1} : (Real().*kMember)(arguments...);
+  };
+}
+template <auto kMember>
+void PutReal() {
+  systemCalls.*kMember = Real().*kMember;
+}
+
+struct Swap {
+  void (*failing)();
+  void (*real)();
+};
+template <SystemCall kCall, auto kMember>
+constexpr Swap SwapOf() {
+  return {&PutFailing<kCall, kMember>, &PutReal<kMember>};
+}
+// In the order of SystemCall.
+inline constexpr Swap kSwaps[] = {
+    SwapOf<SystemCall::kOpenat, &SystemCalls::openat>(),
+    SwapOf<SystemCall::kWrite, &SystemCalls::write>(),
+    SwapOf<SystemCall::kFsync, &SystemCalls::fsync>(),
+    SwapOf<SystemCall::kSyncfs, &SystemCalls::syncfs>(),
+    SwapOf<SystemCall::kLinkat, &SystemCalls::linkat>(),
+    SwapOf<SystemCall::kRenameat, &SystemCalls::renameat>(),
+};
+
 }  // namespace system_call_failure
 
 // While it lives, the `nth` call of `call` from now on (1 for the next; kEvery for all of them)
@@ -54,68 +85,9 @@ class ScopedSystemCallFailure {
     rule.seen = 0;
     rule.nth = nth;
     rule.error = errorNumber;
-    switch (call) {
-      case SystemCall::kOpenat:
-        systemCalls.openat = [](int directory, const char* name, int flags, mode_t mode) {
-          return Fails(SystemCall::kOpenat) ? -1 : Real().openat(directory, name, flags, mode);
-        };
-        break;
-      case SystemCall::kWrite:
-        systemCalls.write = [](int fd, const void* bytes, std::size_t size) {
-          return Fails(SystemCall::kWrite) ? ssize_t{-1} : Real().write(fd, bytes, size);
-        };
-        break;
-      case SystemCall::kFsync:
-        systemCalls.fsync = [](int fd) {
-          return Fails(SystemCall::kFsync) ? -1 : Real().fsync(fd);
-        };
-        break;
-      case SystemCall::kSyncfs:
-        systemCalls.syncfs = [](int fd) {
-          return Fails(SystemCall::kSyncfs) ? -1 : Real().syncfs(fd);
-        };
-        break;
-      case SystemCall::kLinkat:
-        systemCalls.linkat = [](int fromDirectory, const char* from, int toDirectory,
-                                const char* to, int flags) {
-          return Fails(SystemCall::kLinkat)
-                     ? -1
-                     : Real().linkat(fromDirectory, from, toDirectory, to, flags);
-        };
-        break;
-      case SystemCall::kRenameat:
-        systemCalls.renameat = [](int fromDirectory, const char* from, int toDirectory,
-                                  const char* to) {
-          return Fails(SystemCall::kRenameat)
-                     ? -1
-                     : Real().renameat(fromDirectory, from, toDirectory, to);
-        };
-        break;
-    }
+    kSwaps[static_cast<int>(call)].failing();
   }
-  ~ScopedSystemCallFailure() {
-    const SystemCalls& real = system_call_failure::Real();
-    switch (call_) {
-      case SystemCall::kOpenat:
-        systemCalls.openat = real.openat;
-        break;
-      case SystemCall::kWrite:
-        systemCalls.write = real.write;
-        break;
-      case SystemCall::kFsync:
-        systemCalls.fsync = real.fsync;
-        break;
-      case SystemCall::kSyncfs:
-        systemCalls.syncfs = real.syncfs;
-        break;
-      case SystemCall::kLinkat:
-        systemCalls.linkat = real.linkat;
-        break;
-      case SystemCall::kRenameat:
-        systemCalls.renameat = real.renameat;
-        break;
-    }
-  }
+  ~ScopedSystemCallFailure() { system_call_failure::kSwaps[static_cast<int>(call_)].real(); }
   ScopedSystemCallFailure(const ScopedSystemCallFailure&) = delete;
   ScopedSystemCallFailure& operator=(const ScopedSystemCallFailure&) = delete;
 
