@@ -54,61 +54,53 @@ constexpr std::size_t WidthOf(Value value) {
   return 0;
 }
 
+// Ids from `first` to `last` alike.
 struct ColumnId {
-  std::uint16_t id;
+  std::uint16_t first;
+  std::uint16_t last;
   Value value;
 };
 
 // The ids of the columns that EC-Lab's impedance techniques write, each checked against the
 // .mpt that EC-Lab exported from the same file. The names are the .mpt's.
 constexpr std::array kColumnIds = {
-    ColumnId{4, Value::kDouble},   // time/s
-    ColumnId{13, Value::kDouble},  // (Q-Qo)/mA.h
-    ColumnId{16, Value::kFloat},   // Analog IN 1/V
-    ColumnId{17, Value::kFloat},   // Analog IN 2/V
-    ColumnId{24, Value::kDouble},  // cycle number
-    ColumnId{32, Value::kFloat},   // freq/Hz
-    ColumnId{33, Value::kFloat},   // |Ewe|/V
-    ColumnId{34, Value::kFloat},   // |I|/A
-    ColumnId{35, Value::kFloat},   // Phase(Z)/deg
-    ColumnId{36, Value::kFloat},   // |Z|/Ohm
-    ColumnId{37, Value::kFloat},   // Re(Z)/Ohm
-    ColumnId{38, Value::kFloat},   // -Im(Z)/Ohm
-    ColumnId{39, Value::kU16},     // I Range
-    ColumnId{70, Value::kFloat},   // Pwe/W
-    ColumnId{76, Value::kFloat},   // <I>/mA
-    ColumnId{77, Value::kFloat},   // <Ewe>/V
-    ColumnId{96, Value::kFloat},   // |Ece|/V
-    ColumnId{98, Value::kFloat},   // Phase(Zce)/deg
-    ColumnId{99, Value::kFloat},   // |Zce|/Ohm
-    ColumnId{100, Value::kFloat},  // Re(Zce)/Ohm
-    ColumnId{101, Value::kFloat},  // -Im(Zce)/Ohm
-    ColumnId{131, Value::kU16},    // Ns
-    ColumnId{169, Value::kFloat},  // Cs/µF
-    ColumnId{172, Value::kFloat},  // Cp/µF
-    ColumnId{430, Value::kFloat},  // Phase(Zwe-ce)/deg
-    ColumnId{431, Value::kFloat},  // |Zwe-ce|/Ohm
-    ColumnId{432, Value::kFloat},  // Re(Zwe-ce)/Ohm
-    ColumnId{433, Value::kFloat},  // -Im(Zwe-ce)/Ohm
-    ColumnId{471, Value::kFloat},  // <Ece>/V
-    ColumnId{473, Value::kFloat},  // THD Ewe/%
-    ColumnId{474, Value::kFloat},  // THD I/%
-    ColumnId{476, Value::kFloat},  // NSD Ewe/%
-    ColumnId{477, Value::kFloat},  // NSD I/%
-    ColumnId{479, Value::kFloat},  // NSR Ewe/%
-    ColumnId{480, Value::kFloat},  // NSR I/%
-    ColumnId{486, Value::kFloat},  // |Ewe h2|/V ... |Ewe h7|/V: 486 to 491
-    ColumnId{487, Value::kFloat},  //
-    ColumnId{488, Value::kFloat},  //
-    ColumnId{489, Value::kFloat},  //
-    ColumnId{490, Value::kFloat},  //
-    ColumnId{491, Value::kFloat},  //
-    ColumnId{492, Value::kFloat},  // |I h2|/A ... |I h7|/A: 492 to 497
-    ColumnId{493, Value::kFloat},  //
-    ColumnId{494, Value::kFloat},  //
-    ColumnId{495, Value::kFloat},  //
-    ColumnId{496, Value::kFloat},  //
-    ColumnId{497, Value::kFloat},  //
+    ColumnId{4, 4, Value::kDouble},     // time/s
+    ColumnId{13, 13, Value::kDouble},   // (Q-Qo)/mA.h
+    ColumnId{16, 16, Value::kFloat},    // Analog IN 1/V
+    ColumnId{17, 17, Value::kFloat},    // Analog IN 2/V
+    ColumnId{24, 24, Value::kDouble},   // cycle number
+    ColumnId{32, 32, Value::kFloat},    // freq/Hz
+    ColumnId{33, 33, Value::kFloat},    // |Ewe|/V
+    ColumnId{34, 34, Value::kFloat},    // |I|/A
+    ColumnId{35, 35, Value::kFloat},    // Phase(Z)/deg
+    ColumnId{36, 36, Value::kFloat},    // |Z|/Ohm
+    ColumnId{37, 37, Value::kFloat},    // Re(Z)/Ohm
+    ColumnId{38, 38, Value::kFloat},    // -Im(Z)/Ohm
+    ColumnId{39, 39, Value::kU16},      // I Range
+    ColumnId{70, 70, Value::kFloat},    // Pwe/W
+    ColumnId{76, 76, Value::kFloat},    // <I>/mA
+    ColumnId{77, 77, Value::kFloat},    // <Ewe>/V
+    ColumnId{96, 96, Value::kFloat},    // |Ece|/V
+    ColumnId{98, 98, Value::kFloat},    // Phase(Zce)/deg
+    ColumnId{99, 99, Value::kFloat},    // |Zce|/Ohm
+    ColumnId{100, 100, Value::kFloat},  // Re(Zce)/Ohm
+    ColumnId{101, 101, Value::kFloat},  // -Im(Zce)/Ohm
+    ColumnId{131, 131, Value::kU16},    // Ns
+    ColumnId{169, 169, Value::kFloat},  // Cs/µF
+    ColumnId{172, 172, Value::kFloat},  // Cp/µF
+    ColumnId{430, 430, Value::kFloat},  // Phase(Zwe-ce)/deg
+    ColumnId{431, 431, Value::kFloat},  // |Zwe-ce|/Ohm
+    ColumnId{432, 432, Value::kFloat},  // Re(Zwe-ce)/Ohm
+    ColumnId{433, 433, Value::kFloat},  // -Im(Zwe-ce)/Ohm
+    ColumnId{471, 471, Value::kFloat},  // <Ece>/V
+    ColumnId{473, 473, Value::kFloat},  // THD Ewe/%
+    ColumnId{474, 474, Value::kFloat},  // THD I/%
+    ColumnId{476, 476, Value::kFloat},  // NSD Ewe/%
+    ColumnId{477, 477, Value::kFloat},  // NSD I/%
+    ColumnId{479, 479, Value::kFloat},  // NSR Ewe/%
+    ColumnId{480, 480, Value::kFloat},  // NSR I/%
+    ColumnId{486, 491, Value::kFloat},  // |Ewe h2|/V ... |Ewe h7|/V
+    ColumnId{492, 497, Value::kFloat},  // |I h2|/A ... |I h7|/A
 };
 
 constexpr std::uint16_t kFrequencyId = 32;
@@ -117,8 +109,9 @@ constexpr std::uint16_t kMinusImaginaryId = 38;
 constexpr std::uint16_t kCycleId = 24;
 
 std::optional<Value> ValueOf(std::uint16_t id) {
-  const auto found = std::find_if(kColumnIds.begin(), kColumnIds.end(),
-                                  [id](const ColumnId& column) { return column.id == id; });
+  const auto found = std::find_if(
+      kColumnIds.begin(), kColumnIds.end(),
+      [id](const ColumnId& column) { return column.first <= id && id <= column.last; });
   if (found == kColumnIds.end())
     return std::nullopt;
   return found->value;

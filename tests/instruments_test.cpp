@@ -309,6 +309,17 @@ TEST(InstrumentFiles, RowsAtZeroHertzAreLeftOutAndCounted) {
   EXPECT_EQ(Read(report, '.', SpectrumSources::kAlsoReports).spectrum.count, 1);
 }
 
+// The start of the refusal of row `line` with `fields` fields, and with the head's line and
+// count where given.
+std::string Mismatch(int line, int fields, int headLine = 0, int names = 0) {
+  std::string text = "řádek " + std::to_string(line) +
+                     ": řádek neodpovídá záhlaví (údajů na řádku: " + std::to_string(fields) + ",";
+  if (headLine != 0)
+    text += " jmen sloupců v záhlaví na řádku " + std::to_string(headLine) + ": " +
+            std::to_string(names) + ")";
+  return text;
+}
+
 // A row with more or fewer fields than its head names would take its numbers from other
 // columns: a decimal comma in a comma-separated table splits each number in two.
 TEST(InstrumentFiles, ARowWithAnotherCountOfFieldsThanTheHeadIsRefused) {
@@ -319,40 +330,24 @@ TEST(InstrumentFiles, ARowWithAnotherCountOfFieldsThanTheHeadIsRefused) {
     std::string says;
   } cases[] = {
       {"f (Hz),Re (Ohm),-Im (Ohm)\n100000,12,4338,0,210214\n",
-       "„m.dat“, řádek 2: řádek neodpovídá záhlaví (údajů na řádku: 5, jmen sloupců v záhlaví "
-       "na řádku 1: 3), čísla by se tedy četla z jiných sloupců. Čísla v tabulce oddělené "
-       "čárkami"},
-      {Replace(kNova, ";22;2\n", ";22;2;7\n"),
-       "řádek 3: řádek neodpovídá záhlaví (údajů na řádku: 8, jmen sloupců v záhlaví na řádku "
-       "1: 7)"},
-      {Replace(kNova, ";11,9;22;2", ""), "řádek 3: řádek neodpovídá záhlaví (údajů na řádku: 4,"},
+       "„m.dat“, řádek 2: řádek neodpovídá záhlaví (údajů na řádku: 5, jmen sloupců v záhlaví na "
+       "řádku 1: 3), čísla by se tedy četla z jiných sloupců. Čísla v tabulce oddělené čárkami"},
+      {Replace(kNova, ";22;2\n", ";22;2;7\n"), Mismatch(3, 8, 1, 7)},
+      {Replace(kNova, ";11,9;22;2", ""), Mismatch(3, 4)},
       {Replace(kNova, "2;100;11;4,5;11,9;22;2", "2;100;11"),
        "řádek 3, sloupec „-Z'' (Ω)“: řádek končí před tímto sloupcem (údajů na řádku: 3, jmen "
        "sloupců v záhlaví na řádku 1: 7)."},
-      {Replace(kZPlot, "1.10000E+01", "1,10000E+01"),
-       "řádek 7: řádek neodpovídá záhlaví (údajů na řádku: 10, jmen sloupců v záhlaví na "
-       "řádku 4: 9)"},
+      {Replace(kZPlot, "1.10000E+01", "1,10000E+01"), Mismatch(7, 10, 4, 9)},
       {Replace(ReplaceAll(kZPlot, ',', '\t'), "\t  0\t 0\t 2\r\n  1.00000E+02",
                "\r\n  1.00000E+02"),
-       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 6, jmen sloupců v záhlaví na řádku "
-       "4: 9)"},
-      {Replace(kChi, ", -22.2", ", -22.2, 0"),
-       "řádek 8: řádek neodpovídá záhlaví (údajů na řádku: 6, jmen sloupců v záhlaví na řádku "
-       "5: 5)"},
-      {Replace(kChi, ", -22.2", ""), "řádek 8: řádek neodpovídá záhlaví (údajů na řádku: 4,"},
-      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t1\t0\t"),
-       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 7, jmen sloupců v záhlaví na řádku "
-       "4: 6)"},
-      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t"),
-       "řádek 6: řádek neodpovídá záhlaví (údajů na řádku: 5,"},
-      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9\t-22\t99\t99\t0"),
-       "řádek 12: řádek neodpovídá záhlaví (údajů na řádku: 11, jmen sloupců v záhlaví na "
-       "řádku 9: 10)"},
-      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9"),
-       "řádek 12: řádek neodpovídá záhlaví (údajů na řádku: 7,"},
-      {report + "100 11 4,5 0\r\n",
-       "řádek 5: řádek neodpovídá záhlaví (údajů na řádku: 4, jmen sloupců v záhlaví na řádku "
-       "1: 3)"},
+       Mismatch(6, 6, 4, 9)},
+      {Replace(kChi, ", -22.2", ", -22.2, 0"), Mismatch(8, 6, 5, 5)},
+      {Replace(kChi, ", -22.2", ""), Mismatch(8, 4)},
+      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t1\t0\t"), Mismatch(6, 7, 4, 6)},
+      {Replace(kBioLogic, "\t4.5\t11\t1\t", "\t4.5\t11\t"), Mismatch(6, 5)},
+      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9\t-22\t99\t99\t0"), Mismatch(12, 11, 9, 10)},
+      {Replace(kGamry, "\t11.9\t-22\t99\t99", "\t11.9"), Mismatch(12, 7)},
+      {report + "100 11 4,5 0\r\n", Mismatch(5, 4, 1, 3)},
   };
   for (const auto& [text, says] : cases)
     EXPECT_THAT(ErrorOf(text, SpectrumSources::kAlsoReports), HasSubstr(says)) << text;
