@@ -4,12 +4,14 @@ PACKAGE_DIR ?= build-package
 BENCH_DIR ?= build-bench
 FUZZ_DIR ?= build-fuzz
 SANITIZE_DIR ?= build-sanitize
+CLANG_DIR ?= build-clang
+PORTABLE_DIR ?= build-portable
 FRESH_DIR ?= build-fresh
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-e2e package check-package bench fuzz test-sanitize test-fresh deps configure build clean distclean
+.PHONY: all run test test-e2e test-variants package check-package bench fuzz test-sanitize test-fresh deps configure build clean distclean
 
 all: build
 
@@ -29,6 +31,19 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The core and its tests built the other ways they must build, warnings as errors, each in a
+# directory of its own: with clang, and with the code that machines without SSE2 and without an
+# x87 long double get (the plain digit layout, the exact rounding only).
+VARIANT_FLAGS = -DODECET_BUILD_GUI=OFF -DODECET_WERROR=ON
+test-variants: deps
+	@tools/install-deps.sh clang
+	CXX=clang++ cmake -S . -B $(CLANG_DIR) $(VARIANT_FLAGS)
+	cmake --build $(CLANG_DIR) -j $(JOBS)
+	cd $(CLANG_DIR) && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B $(PORTABLE_DIR) $(VARIANT_FLAGS) -DODECET_NO_SSE2=ON -DODECET_NO_EXTENDED_POWERS=ON
+	cmake --build $(PORTABLE_DIR) -j $(JOBS)
+	cd $(PORTABLE_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The real program under Xvfb and openbox, driven by xdotool as a person drives it.
 test-e2e: build
@@ -88,4 +103,5 @@ clean:
 	-cmake --build $(BUILD_DIR) --target clean
 
 distclean:
-	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SANITIZE_DIR) $(CLANG_DIR) \
+	       $(PORTABLE_DIR)

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,7 +116,8 @@ void FormatReport1000(benchmark::State& state) {
 }
 BENCHMARK(FormatReport1000)->Unit(benchmark::kMicrosecond);
 
-// Number text, 3000 numbers per iteration, against the C library.
+// Number text, 3000 numbers per iteration, against the C library and the C++ library's
+// locale-free conversions on the same numbers.
 void ReadNumbers_StrToFloat(benchmark::State& state) {
   const auto tokens = Tokens(',');
   for (auto _ : state) {
@@ -137,6 +139,20 @@ void ReadNumbers_strtod(benchmark::State& state) {
   }
 }
 BENCHMARK(ReadNumbers_strtod)->Unit(benchmark::kMicrosecond);
+
+void ReadNumbers_from_chars(benchmark::State& state) {
+  const auto tokens = Tokens('.');
+  for (auto _ : state) {
+    double sum = 0;
+    for (const auto& token : tokens) {
+      double value = 0;
+      std::from_chars(token.data(), token.data() + token.size(), value);
+      sum += value;
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(ReadNumbers_from_chars)->Unit(benchmark::kMicrosecond);
 
 void WriteNumbers_FloatToStr(benchmark::State& state) {
   const auto values = Values();
@@ -162,6 +178,33 @@ void WriteNumbers_snprintf(benchmark::State& state) {
   }
 }
 BENCHMARK(WriteNumbers_snprintf)->Unit(benchmark::kMicrosecond);
+
+// 15 significant digits, as ours: the rounding and the digits without our layout of them.
+void WriteNumbers_to_chars_15(benchmark::State& state) {
+  const auto values = Values();
+  char out[40];
+  for (auto _ : state) {
+    for (double v : values) {
+      benchmark::DoNotOptimize(
+          std::to_chars(out, out + sizeof out, v, std::chars_format::general, 15).ptr);
+      benchmark::ClobberMemory();
+    }
+  }
+}
+BENCHMARK(WriteNumbers_to_chars_15)->Unit(benchmark::kMicrosecond);
+
+// The shortest text that reads back exactly: up to 17 digits, a different job, for scale.
+void WriteNumbers_to_chars_shortest(benchmark::State& state) {
+  const auto values = Values();
+  char out[40];
+  for (auto _ : state) {
+    for (double v : values) {
+      benchmark::DoNotOptimize(std::to_chars(out, out + sizeof out, v).ptr);
+      benchmark::ClobberMemory();
+    }
+  }
+}
+BENCHMARK(WriteNumbers_to_chars_shortest)->Unit(benchmark::kMicrosecond);
 
 // The whole test on the 61-point sample that needs 17 RC elements, each M a fresh fit.
 void KramersKronig61(benchmark::State& state) {
