@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
-#include "cli/option_values.h"
+#include "program/option_values.h"
 #include "spectrum/message_text.h"
 #include "viewer/picture_export.h"
 

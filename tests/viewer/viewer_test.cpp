@@ -295,7 +295,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
     const QString picture = QString::fromStdString(dir.path() + "/" + name);
     EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), Example("3-zebra.txt")}, picture,
                                QSize(900, 400), stderr),
-              kViewerDone);
+              kDone);
     ExpectPicture(picture, QSize(900, 400));
   }
 
@@ -305,7 +305,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
   std::size_t length = 0;
   std::FILE* err = open_memstream(&text, &length);
   EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), missing}, picture, QSize(900, 400), err),
-            kViewerBadFile);
+            kBadFile);
   std::fclose(err);
   EXPECT_EQ(QString::fromUtf8(text, static_cast<qsizetype>(length)),
             QStringLiteral("odecet-graf: ") + LoadMessage(missing) + '\n');
@@ -315,8 +315,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
   // A picture that cannot be written is named with the reason.
   const QString nowhere = QString::fromStdString(dir.path() + "/chybi/obe.png");
   err = open_memstream(&text, &length);
-  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err),
-            kViewerPictureNotWritten);
+  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err), kNotWritten);
   std::fclose(err);
   EXPECT_TRUE(QString::fromUtf8(text, static_cast<qsizetype>(length))
                   .startsWith(QStringLiteral("odecet-graf: Obrázek „") + nowhere +
@@ -360,7 +359,7 @@ TEST(ExportCommand, RefusesAnythingButARegularFileAndKeepsIt) {
   for (const std::string& picture : pictures) {
     SCOPED_TRACE(picture);
     const ExportOutcome outcome = ExportOne(picture);
-    EXPECT_EQ(outcome.status, kViewerPictureNotWritten);
+    EXPECT_EQ(outcome.status, kNotWritten);
     EXPECT_EQ(outcome.err, QStringLiteral("odecet-graf: Obrázek „") +
                                QString::fromStdString(picture) +
                                QStringLiteral("“ nelze zapsat: je to zvláštní soubor.\n"));
@@ -396,7 +395,7 @@ TEST(ExportCommand, ReplacesThroughLinksAndAtTheLengthLimits) {
     SCOPED_TRACE(target.substr(target.rfind('/') + 1, 20));
     for (int round = 0; round < 2; ++round) {  // a new name, then replacing it
       const ExportOutcome outcome = ExportOne(target);
-      EXPECT_EQ(outcome.status, kViewerDone) << outcome.err.toStdString();
+      EXPECT_EQ(outcome.status, kDone) << outcome.err.toStdString();
       ExpectPicture(QString::fromStdString(target), QSize(300, 200));
     }
   }
@@ -404,7 +403,7 @@ TEST(ExportCommand, ReplacesThroughLinksAndAtTheLengthLimits) {
   EXPECT_TRUE(ReadAll(behind).starts_with("\x89PNG"));
 
   const ExportOutcome tooLong = ExportOne(dir.path() + "/" + std::string(256, 'n') + ".png");
-  EXPECT_EQ(tooLong.status, kViewerPictureNotWritten);
+  EXPECT_EQ(tooLong.status, kNotWritten);
   EXPECT_TRUE(tooLong.err.endsWith(QStringLiteral("nelze zapsat: příliš dlouhé jméno souboru.\n")))
       << tooLong.err.toStdString();
 }
