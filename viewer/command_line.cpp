@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "program/option_values.h"
 #include "spectrum/message_text.h"
+#include "viewer/argument_reader.h"
 #include "viewer/picture_export.h"
 
 namespace {
@@ -155,77 +156,77 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
   bool dpiGiven = false;
   bool fontGiven = false;
   bool viewGiven = false;
-  bool options = true;
+  ArgumentReader reader;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view text = arguments[i];
-    // An option's value after "=", joined to its letter, or as the next argument.
-    const auto value = [&](std::string_view longName, char letter,
-                           std::optional<std::string_view>& found) {
-      const std::string withValue = "--" + std::string(longName) + "=";
-      if (text.starts_with(withValue)) {
-        found = text.substr(withValue.size());
-        return true;
-      }
-      const bool joined = letter != 0 && text.size() > 2 && text[0] == '-' && text[1] == letter;
-      if (joined) {
-        found = text.substr(2);
-        return true;
-      }
-      if (text == "--" + std::string(longName) ||
-          (letter != 0 && text == std::string{'-', letter})) {
-        if (i + 1 >= arguments.size())
-          throw ViewerUsageError("Volba „" + std::string(text) + "“ potřebuje hodnotu.");
-        found = arguments[++i];
-        return true;
-      }
-      return false;
-    };
-    std::optional<std::string_view> found;
-    if (options && text == "--") {
-      options = false;
-    } else if (options && text == "--help") {
-      line.action = ViewerCommandLine::Action::kHelp;
-      return line;
-    } else if (options && text == "--version") {
-      line.action = ViewerCommandLine::Action::kVersion;
-      return line;
-    } else if (options && text.starts_with("--export=")) {
-      Once(exportGiven, "--export");
-      line.picture = LocalPath(text.substr(9));
-      if (line.picture.isEmpty())
-        throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
-      line.action = ViewerCommandLine::Action::kExport;
-    } else if (options && text.starts_with("--size=")) {
-      Once(sizeGiven, "--size");
-      ParseSize(text.substr(7), line);
-    } else if (options && text.starts_with("--dpi=")) {
-      Once(dpiGiven, "--dpi");
-      line.dpi = ParseDpi(text.substr(6));
-    } else if (options && text.starts_with("--font-size=")) {
-      Once(fontGiven, "--font-size");
-      line.fontPoints = ParseFontSize(text.substr(12));
-    } else if (options && text.starts_with("--view=")) {
-      Once(viewGiven, "--view");
-      line.view = ParseView(text.substr(7));
-    } else if (options && text == "--no-decades") {
-      line.noDecades = true;
-    } else if (options && text == "--difference") {
-      if (line.difference)
-        throw ViewerUsageError("Volba --difference je zadána dvakrát.");
-      if (i + 2 >= arguments.size())
-        throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
-      line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
-      i += 2;
-    } else if (options && value("decimal-separator", 'd', found)) {
-      Once(separatorGiven, "-d");
-      line.separator = AsCli(ParseSeparator, *found);
-    } else if (options && value("tolerance", 't', found)) {
-      Once(toleranceGiven, "-t");
-      line.tolerance = AsCli(ParseTolerance, *found);
-    } else if (options && text.size() > 1 && text.front() == '-') {
-      throw ViewerUsageError("Neznámá volba „" + QuoteForMessage(text) + "“.");
-    } else {
+    const std::string& text = arguments[i];
+    const ArgumentReader::Found found = reader.Read(text);
+    if (found.kind == ArgumentReader::Kind::kEndOfOptions) {
+      for (++i; i < arguments.size(); ++i)
+        line.files << LocalPath(arguments[i]);
+      break;
+    }
+    if (found.kind == ArgumentReader::Kind::kFile) {
       line.files << LocalPath(text);
+      continue;
+    }
+    if (found.kind == ArgumentReader::Kind::kUnknown)
+      throw ViewerUsageError("Neznámá volba „" + QuoteForMessage(text) + "“.");
+    std::string value = found.joined.value_or(std::string());
+    if (found.kind == ArgumentReader::Kind::kValueFollows) {
+      if (i + 1 >= arguments.size())
+        throw ViewerUsageError("Volba „" + text + "“ potřebuje hodnotu.");
+      value = arguments[++i];
+    }
+    switch (found.option) {
+      case Option::kHelp:
+        line.action = ViewerCommandLine::Action::kHelp;
+        return line;
+      case Option::kVersion:
+        line.action = ViewerCommandLine::Action::kVersion;
+        return line;
+      case Option::kExport:
+        Once(exportGiven, "--export");
+        line.picture = LocalPath(value);
+        if (line.picture.isEmpty())
+          throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
+        line.action = ViewerCommandLine::Action::kExport;
+        break;
+      case Option::kSize:
+        Once(sizeGiven, "--size");
+        ParseSize(value, line);
+        break;
+      case Option::kDpi:
+        Once(dpiGiven, "--dpi");
+        line.dpi = ParseDpi(value);
+        break;
+      case Option::kFontSize:
+        Once(fontGiven, "--font-size");
+        line.fontPoints = ParseFontSize(value);
+        break;
+      case Option::kView:
+        Once(viewGiven, "--view");
+        line.view = ParseView(value);
+        break;
+      case Option::kNoDecades:
+        line.noDecades = true;
+        break;
+      case Option::kDifference:
+        // Its two files are the arguments after it, whatever they look like.
+        if (line.difference)
+          throw ViewerUsageError("Volba --difference je zadána dvakrát.");
+        if (i + 2 >= arguments.size())
+          throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
+        line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
+        i += 2;
+        break;
+      case Option::kSeparator:
+        Once(separatorGiven, "-d");
+        line.separator = AsCli(ParseSeparator, value);
+        break;
+      case Option::kTolerance:
+        Once(toleranceGiven, "-t");
+        line.tolerance = AsCli(ParseTolerance, value);
+        break;
     }
   }
   const bool exporting = line.action == ViewerCommandLine::Action::kExport;

@@ -426,4 +426,53 @@ TEST(ViewerCommandLine, ReadsExportAndSizeAndRejectsTheRest) {
     EXPECT_THROW(ParseViewerCommandLine(arguments), ViewerUsageError) << arguments[0];
 }
 
+TEST(ViewerCommandLine, NamesTheFirstWrongArgumentWhereItStands) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--bogus", "--help"}, "Neznámá volba „--bogus“."},
+      {{"--d", ","}, "Neznámá volba „--d“."},                     // a letter only after one dash
+      {{"--export", "a.png", "x"}, "Neznámá volba „--export“."},  // its value only after "="
+      {{"--no-decades=1"}, "Neznámá volba „--no-decades=1“."},
+      {{"-xd", ","}, "Neznámá volba „-xd“."},
+      {{"-d=,"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „=,“"},
+      {{"-t"}, "Volba „-t“ potřebuje hodnotu."},
+      {{"x", "--decimal-separator"}, "Volba „--decimal-separator“ potřebuje hodnotu."},
+      {{"--size=bad", "--bogus"},
+       "Velikost „bad“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani ŠxVmm, "
+       "například 85x60mm (10 až 1000 mm)."},
+      {{"--export=a.png", "--size=1x1", "--size=bad", "x"},
+       "Velikost „1x1“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani ŠxVmm, "
+       "například 85x60mm (10 až 1000 mm)."},
+      {{"-d", ",", "-d."}, "Volba -d je zadána dvakrát."},
+      {{"-d", "--version"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „--version“"},
+      {{"--difference", "a"}, "Volba --difference potřebuje dva soubory: KROK1 a KROK2."},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseViewerCommandLine(c.arguments);
+      ADD_FAILURE() << c.arguments[0] << " was taken";
+    } catch (const ViewerUsageError& error) {
+      EXPECT_STREQ(error.what(), c.message) << c.arguments[0];
+    }
+  }
+}
+
+TEST(ViewerCommandLine, TakesValuesAndFilesWhereTheyStand) {
+  EXPECT_EQ(ParseViewerCommandLine({"--help", "--bogus"}).action, ViewerCommandLine::Action::kHelp);
+  const ViewerCommandLine line =
+      ParseViewerCommandLine({"-d.", "x", "-t0,5", "--", "-y", "--help"});
+  EXPECT_EQ(line.separator, '.');
+  EXPECT_EQ(line.tolerance, 0.5);
+  EXPECT_EQ(line.files, (QStringList{"x", "-y", "--help"}));
+  const ViewerCommandLine steps = ParseViewerCommandLine(
+      {"--decimal-separator", ",", "--difference", "-a", "--help", "f", "--tolerance=0.1"});
+  EXPECT_EQ(steps.separator, ',');
+  EXPECT_EQ(steps.difference, (std::pair<QString, QString>{"-a", "--help"}));
+  EXPECT_EQ(steps.files, QStringList{"f"});
+  EXPECT_EQ(steps.tolerance, 0.1);
+}
+
 }  // namespace
