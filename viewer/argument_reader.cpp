@@ -46,6 +46,14 @@ ArgumentReader::Found Is(ArgumentReader::Kind kind, Option option = Option::kHel
 
 }  // namespace
 
+std::string OptionName(Option option) {
+  for (const Spec& spec : kSpecs) {
+    if (spec.option == option)
+      return spec.letter ? std::string("-") + spec.letter : std::string("--") + spec.name;
+  }
+  return {};
+}
+
 ArgumentReader::ArgumentReader() {
   // -dX is -d with the value X, as getopt reads it.
   parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);

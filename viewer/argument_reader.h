@@ -19,6 +19,9 @@ enum class Option {
   kVersion,
 };
 
+// How messages name the option: -d and -t by their letters, the others by their long names.
+std::string OptionName(Option option);
+
 // Tells what one argument is, by QCommandLineParser. The arguments are given to it one at a time
 // because odecet-graf's options act where they stand: --help ends the line, --difference takes
 // the two arguments after it as its files, and the first wrong argument is the one named.

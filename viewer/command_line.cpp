@@ -3,6 +3,7 @@
 #include <QFile>
 #include <charconv>
 #include <cmath>
+#include <set>
 #include <string_view>
 
 #include "cli/command_line.h"
@@ -94,12 +95,6 @@ auto AsCli(Parse parse, std::string_view value) {
   }
 }
 
-void Once(bool& given, const char* option) {
-  if (given)
-    throw ViewerUsageError(std::string("Volba ") + option + " je zadána dvakrát.");
-  given = true;
-}
-
 }  // namespace
 
 const char* const kViewerHelp =
@@ -149,13 +144,7 @@ PictureSettings SettingsOf(const ViewerCommandLine& line) {
 
 ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& arguments) {
   ViewerCommandLine line;
-  bool sizeGiven = false;
-  bool separatorGiven = false;
-  bool toleranceGiven = false;
-  bool exportGiven = false;
-  bool dpiGiven = false;
-  bool fontGiven = false;
-  bool viewGiven = false;
+  std::set<Option> given;
   ArgumentReader reader;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& text = arguments[i];
@@ -177,6 +166,9 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
         throw ViewerUsageError("Volba „" + text + "“ potřebuje hodnotu.");
       value = arguments[++i];
     }
+    // Every option but --no-decades at most once.
+    if (!given.insert(found.option).second && found.option != Option::kNoDecades)
+      throw ViewerUsageError("Volba " + OptionName(found.option) + " je zadána dvakrát.");
     switch (found.option) {
       case Option::kHelp:
         line.action = ViewerCommandLine::Action::kHelp;
@@ -185,26 +177,21 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
         line.action = ViewerCommandLine::Action::kVersion;
         return line;
       case Option::kExport:
-        Once(exportGiven, "--export");
         line.picture = LocalPath(value);
         if (line.picture.isEmpty())
           throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
         line.action = ViewerCommandLine::Action::kExport;
         break;
       case Option::kSize:
-        Once(sizeGiven, "--size");
         ParseSize(value, line);
         break;
       case Option::kDpi:
-        Once(dpiGiven, "--dpi");
         line.dpi = ParseDpi(value);
         break;
       case Option::kFontSize:
-        Once(fontGiven, "--font-size");
         line.fontPoints = ParseFontSize(value);
         break;
       case Option::kView:
-        Once(viewGiven, "--view");
         line.view = ParseView(value);
         break;
       case Option::kNoDecades:
@@ -212,35 +199,28 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
         break;
       case Option::kDifference:
         // Its two files are the arguments after it, whatever they look like.
-        if (line.difference)
-          throw ViewerUsageError("Volba --difference je zadána dvakrát.");
         if (i + 2 >= arguments.size())
           throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
         line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
         i += 2;
         break;
       case Option::kSeparator:
-        Once(separatorGiven, "-d");
         line.separator = AsCli(ParseSeparator, value);
         break;
       case Option::kTolerance:
-        Once(toleranceGiven, "-t");
         line.tolerance = AsCli(ParseTolerance, value);
         break;
     }
   }
   const bool exporting = line.action == ViewerCommandLine::Action::kExport;
-  for (const auto& [given, option] : {std::pair{sizeGiven, "--size"},
-                                      {dpiGiven, "--dpi"},
-                                      {fontGiven, "--font-size"},
-                                      {viewGiven, "--view"},
-                                      {line.noDecades, "--no-decades"}}) {
-    if (given && !exporting)
-      throw ViewerUsageError(std::string("Volba ") + option + " platí jen s volbou --export.");
+  for (const Option option :
+       {Option::kSize, Option::kDpi, Option::kFontSize, Option::kView, Option::kNoDecades}) {
+    if (given.contains(option) && !exporting)
+      throw ViewerUsageError("Volba " + OptionName(option) + " platí jen s volbou --export.");
   }
-  if (dpiGiven && !line.millimetres)
+  if (given.contains(Option::kDpi) && !line.millimetres)
     throw ViewerUsageError("Volba --dpi platí jen s velikostí v milimetrech (--size=ŠxVmm).");
-  if (toleranceGiven && exporting && !line.difference)
+  if (given.contains(Option::kTolerance) && exporting && !line.difference)
     throw ViewerUsageError("Volba -t platí při exportu jen s volbou --difference.");
   if (exporting) {
     if (line.files.isEmpty() && !line.difference)

@@ -447,6 +447,9 @@ TEST(ViewerCommandLine, NamesTheFirstWrongArgumentWhereItStands) {
        "Velikost „1x1“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani ŠxVmm, "
        "například 85x60mm (10 až 1000 mm)."},
       {{"-d", ",", "-d."}, "Volba -d je zadána dvakrát."},
+      {{"--export=a.png", "--difference", "a", "b", "--difference", "c", "d"},
+       "Volba --difference je zadána dvakrát."},
+      {{"--no-decades", "--no-decades", "x"}, "Volba --no-decades platí jen s volbou --export."},
       {{"-d", "--version"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „--version“"},
       {{"--difference", "a"}, "Volba --difference potřebuje dva soubory: KROK1 a KROK2."},
   };
