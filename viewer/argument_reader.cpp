@@ -10,14 +10,14 @@ namespace {
 // odecet-cli's -d and -t, a value after "=", joined to the letter, or as the next argument.
 enum class Takes { kNothing, kJoinedValue, kValue };
 
-struct Spec {
+struct Form {
   Option option;
   const char* name;
   const char* letter;
   Takes takes;
 };
 
-constexpr Spec kSpecs[] = {
+constexpr Form kForms[] = {
     {Option::kSeparator, "decimal-separator", "d", Takes::kValue},
     {Option::kTolerance, "tolerance", "t", Takes::kValue},
     {Option::kDifference, "difference", nullptr, Takes::kNothing},
@@ -31,10 +31,10 @@ constexpr Spec kSpecs[] = {
     {Option::kVersion, "version", nullptr, Takes::kNothing},
 };
 
-const Spec* SpecNamed(const QString& name) {
-  for (const Spec& spec : kSpecs) {
-    if (name == QLatin1String(spec.name) || (spec.letter && name == QLatin1String(spec.letter)))
-      return &spec;
+const Form* FormNamed(const QString& name) {
+  for (const Form& form : kForms) {
+    if (name == QLatin1String(form.name) || (form.letter && name == QLatin1String(form.letter)))
+      return &form;
   }
   return nullptr;
 }
@@ -47,9 +47,9 @@ ArgumentReader::Found Is(ArgumentReader::Kind kind, Option option = Option::kHel
 }  // namespace
 
 std::string OptionName(Option option) {
-  for (const Spec& spec : kSpecs) {
-    if (spec.option == option)
-      return spec.letter ? std::string("-") + spec.letter : std::string("--") + spec.name;
+  for (const Form& form : kForms) {
+    if (form.option == option)
+      return form.letter ? std::string("-") + form.letter : std::string("--") + form.name;
   }
   return {};
 }
@@ -57,12 +57,12 @@ std::string OptionName(Option option) {
 ArgumentReader::ArgumentReader() {
   // -dX is -d with the value X, as getopt reads it.
   parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-  for (const Spec& spec : kSpecs) {
+  for (const Form& form : kForms) {
     QStringList names;
-    if (spec.letter)
-      names << QLatin1String(spec.letter);
-    names << QLatin1String(spec.name);
-    const QString valueName = spec.takes == Takes::kNothing ? QString() : QStringLiteral("X");
+    if (form.letter)
+      names << QLatin1String(form.letter);
+    names << QLatin1String(form.name);
+    const QString valueName = form.takes == Takes::kNothing ? QString() : QStringLiteral("X");
     parser_.addOption(QCommandLineOption(names, QString(), valueName));
   }
 }
@@ -75,18 +75,18 @@ ArgumentReader::Found ArgumentReader::Read(const std::string& argument) {
     return Is(parser_.positionalArguments().isEmpty() ? Kind::kEndOfOptions : Kind::kFile);
   if (!parser_.unknownOptionNames().isEmpty() || names.size() != 1)
     return Is(Kind::kUnknown);
-  const Spec* spec = SpecNamed(names.first());
+  const Form* form = FormNamed(names.first());
   // The parser takes "--d" for -d; a letter is an option only after a single dash.
   const bool longForm = argument.starts_with("--");
-  if (!spec || (longForm && names.first() != QLatin1String(spec->name)))
+  if (!form || (longForm && names.first() != QLatin1String(form->name)))
     return Is(Kind::kUnknown);
   if (!parsed) {
     // Alone, a known option fails for a missing value or for a value it does not take; only -d
     // and -t take the next argument.
-    return Is(spec->takes == Takes::kValue ? Kind::kValueFollows : Kind::kUnknown, spec->option);
+    return Is(form->takes == Takes::kValue ? Kind::kValueFollows : Kind::kUnknown, form->option);
   }
-  if (spec->takes == Takes::kNothing)
-    return Is(Kind::kOption, spec->option);
+  if (form->takes == Takes::kNothing)
+    return Is(Kind::kOption, form->option);
   const std::size_t start = longForm ? argument.find('=') + 1 : 2;
-  return Is(Kind::kOption, spec->option, argument.substr(start));
+  return Is(Kind::kOption, form->option, argument.substr(start));
 }
