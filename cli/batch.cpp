@@ -20,6 +20,7 @@
 #include "cli/descriptor_path.h"
 #include "cli/job.h"
 #include "cli/run.h"
+#include "program/operand.h"
 #include "report/report_batch.h"
 #include "report/report_target.h"
 #include "report/temporary_cleanup.h"
@@ -50,8 +51,9 @@ std::optional<std::string> ReadJobList(const std::string& path, std::FILE* err) 
     ::close(fd);
   if (ok)
     return text;
-  Complain(err, "Seznam úloh „" + VisibleText(path == "-" ? "standardní vstup" : path) +
-                    "“ nelze přečíst: " + SystemErrorText(error) + ".");
+  Complain(err, kCliName,
+           "Seznam úloh „" + VisibleText(OperandName(path)) +
+               "“ nelze přečíst: " + SystemErrorText(error) + ".");
   return std::nullopt;
 }
 
@@ -195,7 +197,7 @@ bool JobsIndependent(const std::vector<Entry>& entries) {
 // What a finished job has to say, kept until every job before it has spoken.
 struct Outcome {
   bool done = false;
-  int status = kReportWritten;
+  int status = kDone;
   std::vector<std::string> messages;
 };
 
@@ -211,7 +213,7 @@ class BatchRun {
     JobOutput output;
     for (const Entry& entry : entries) {
       const std::string label = LineLabel(entry.line);
-      const Say say = [&](std::string_view message) { Complain(err_, message, label); };
+      const Say say = [&](std::string_view message) { Complain(err_, kCliName, message, label); };
       if (!entry.job) {
         say(entry.why + ".");
         Worsen(kWrongUsage);
@@ -220,7 +222,7 @@ class BatchRun {
       const Job& job = *entry.job;
       if (batch.Holds(job.step1) || batch.Holds(job.step2))
         Report(batch.Commit());
-      Worsen(RunJob(entry, batch, output, say));
+      Worsen(RunEntry(entry, batch, output, say));
     }
     Report(batch.Commit());
   }
@@ -244,7 +246,7 @@ class BatchRun {
           say(entries[i].why + ".");
           outcome.status = kWrongUsage;
         } else {
-          outcome.status = RunJob(entries[i], batch, output, say);
+          outcome.status = RunEntry(entries[i], batch, output, say);
         }
         Finish(entries, i, std::move(outcome));
       }
@@ -267,25 +269,20 @@ class BatchRun {
 
  private:
   // The job's status; reports go to the batch, which may send a full group to disk first.
-  int RunJob(const Entry& entry, ReportBatch& batch, JobOutput& output, const Say& say) {
+  int RunEntry(const Entry& entry, ReportBatch& batch, JobOutput& output, const Say& say) {
     const Job& job = *entry.job;
-    if (const int status = Subtract(job.step1, job.step2, settings_, output, say, job.sweeps))
-      return status;
-    const ByteSource source = ReportSource(output, settings_);
-    try {
-      if (WriteUnreplaced(job.report, source, out_))
-        return kReportWritten;
-      if (batch.full())
-        Report(batch.Send());  // to disk while the next jobs run
-      batch.Stage(job.report, source, entry.line);
-    } catch (const ReportWriteError& error) {
-      say(error.what());
-      return kReportNotWritten;
-    } catch (const std::bad_alloc&) {
-      say("Pro výsledek není dost paměti.");
-      return kReportNotWritten;
-    }
-    return kReportWritten;
+    return RunJob(job.step1, job.step2, settings_, output, say, job.sweeps,
+                  [&](const ByteSource& source) {
+                    try {
+                      if (WriteUnreplaced(job.report, source, out_))
+                        return;
+                      if (batch.full())
+                        Report(batch.Send());  // to disk while the next jobs run
+                      batch.Stage(job.report, source, entry.line);
+                    } catch (const std::bad_alloc&) {
+                      throw ReportWriteError("Pro výsledek není dost paměti.");
+                    }
+                  });
   }
 
   void Finish(const std::vector<Entry>& entries, std::size_t index, Outcome outcome) {
@@ -296,7 +293,7 @@ class BatchRun {
       Outcome& finished = outcomes_[nextToSpeak_];
       const std::string label = LineLabel(entries[nextToSpeak_].line);
       for (const std::string& message : finished.messages)
-        Complain(err_, message, label);
+        Complain(err_, kCliName, message, label);
       worst_ = std::max(worst_, finished.status);
       finished.messages = {};
     }
@@ -306,8 +303,8 @@ class BatchRun {
   void Report(const std::vector<ReportBatch::Failure>& failures) {
     const std::lock_guard lock(mutex_);
     for (const ReportBatch::Failure& failure : failures) {
-      Complain(err_, failure.error.what(), LineLabel(failure.tag));
-      worst_ = std::max(worst_, static_cast<int>(kReportNotWritten));
+      Complain(err_, kCliName, failure.error.what(), LineLabel(failure.tag));
+      worst_ = std::max(worst_, static_cast<int>(kNotWritten));
     }
   }
 
@@ -320,7 +317,7 @@ class BatchRun {
   std::FILE* out_;
   std::FILE* err_;
   std::mutex mutex_;
-  int worst_ = kReportWritten;
+  int worst_ = kDone;
   std::vector<Outcome> outcomes_;
   std::size_t nextToSpeak_ = 0;
 };
@@ -330,7 +327,7 @@ class BatchRun {
 int RunBatch(const CommandLine& line, const JobSettings& settings, std::FILE* out, std::FILE* err) {
   const std::optional<std::string> list = ReadJobList(*line.batch, err);
   if (!list)
-    return kBadStepFile;
+    return kBadFile;
   const std::vector<Entry> entries = ParseList(*list);
   BatchRun run(settings, out, err);
   if (entries.size() > 1 && JobsIndependent(entries))

@@ -6,8 +6,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "cli/option_values.h"
 #include "instruments/file_kind.h"
+#include "program/option_values.h"
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
@@ -21,7 +21,8 @@ const char* const kUsage =
 
 namespace {
 
-// %FORMATS% stands for the list of kinds of file.
+// %FORMATS% stands for the list of kinds of file, %AUTO_LIMIT% and %LINKK_LIMIT% for the
+// limits the Kramers–Kronig tests use by default (in the Czech way, with a comma).
 const char* const kHelpTemplate =
     "Odečte dvě impedanční spektra bod po bodu a zapíše rozdíl jako tabulku.\n"
     "\n"
@@ -82,7 +83,8 @@ const char* const kHelpTemplate =
     "                                     impedance.py, řádek bez polí zobrazení, F_ext\n"
     "                                     a šumu\n"
     "      --kk-limit=MEZ                 největší odchylka v % |Z|, která projde i bez\n"
-    "                                     náhodného šumu (výchozí 0,05; s linkk 1)\n"
+    "                                     náhodného šumu (výchozí %AUTO_LIMIT%; s linkk "
+    "%LINKK_LIMIT%)\n"
     "  -h, --help                         vypíše tuto nápovědu a skončí\n"
     "  -V, --version                      vypíše verzi a skončí\n"
     "\n"
@@ -185,8 +187,12 @@ std::string HelpText() {
       formats += "  " + std::string(format.label) + "\n";
   }
   std::string help = kHelpTemplate;
-  const std::string placeholder = "%FORMATS%";
-  help.replace(help.find(placeholder), placeholder.size(), formats);
+  const auto fill = [&help](std::string_view placeholder, const std::string& text) {
+    help.replace(help.find(placeholder), placeholder.size(), text);
+  };
+  fill("%FORMATS%", formats);
+  fill("%AUTO_LIMIT%", FloatToStr(DefaultKkLimitPercent(KkMethod::kAutomatic), ','));
+  fill("%LINKK_LIMIT%", FloatToStr(DefaultKkLimitPercent(KkMethod::kLinKK), ','));
   return help;
 }
 

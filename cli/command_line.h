@@ -1,10 +1,12 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "analysis/kk_method.h"
+#include "program/usage_error.h"
 
 // What the user asked of odecet-cli.
 struct CommandLine {
@@ -27,16 +29,10 @@ struct CommandLine {
   std::vector<std::string> kkFiles;
   std::optional<double> kkLimit;
   // The automatic test by default; linKK as impedance.py runs it, for comparing with that.
-  enum class KkMethod { kAutomatic, kLinKK };
+  using KkMethod = ::KkMethod;
   KkMethod kkMethod = KkMethod::kAutomatic;
   // --sweep: which sweep of a file that holds several (1 the first, -1 the last).
   std::optional<int> sweep;
-};
-
-// Thrown for arguments that do not fit the usage; the message says which.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 // Parses the arguments (without the program name) as GNU tools do, with getopt_long: options and

@@ -1,7 +1,5 @@
 #include "cli/job.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -14,6 +12,7 @@
 #include "cli/descriptor_path.h"
 #include "cli/run.h"
 #include "instruments/spectrum_file.h"
+#include "program/operand.h"
 #include "report/csv_table.h"
 #include "report/difference.h"
 #include "report/report_text.h"
@@ -25,16 +24,10 @@
 
 namespace {
 
-constexpr std::string_view kProgram = "odecet-cli: ";
-
 Spectrum LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
-  const std::string name = path == "-" ? "standardní vstup" : path;
-  LoadedSpectrum loaded =
-      path == "-" ? ReadSpectrumDescriptor(STDIN_FILENO, separator, name,
-                                           SpectrumSources::kMeasurements, sweep)
-                  : LoadSpectrum(path, separator, SpectrumSources::kMeasurements, sweep);
+  LoadedSpectrum loaded = LoadOperand(path, separator, SpectrumSources::kMeasurements, sweep);
   if (loaded.zeroHertzRows != 0)
-    say(ZeroHertzNote(name, loaded.zeroHertzRows));
+    say(ZeroHertzNote(OperandName(path), loaded.zeroHertzRows));
   return std::move(loaded.spectrum);
 }
 
@@ -43,7 +36,7 @@ Spectrum LoadStep(const std::string& path, char separator, int sweep, const Say&
 int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& points,
                     const std::vector<std::string>& repeats, const JobSettings& settings,
                     std::vector<PointUncertainty>& u, std::string& how, const Say& say) {
-  const std::string name = path == "-" ? "standardní vstup" : path;
+  const std::string name = OperandName(path);
   if (repeats.empty()) {
     try {
       const double noise = CheckKramersKronigAutomatic(points).noisePercent;
@@ -52,9 +45,9 @@ int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& p
       how = "šum " + percent + " % z Kramersovy–Kronigovy zkoušky";
     } catch (const KramersKronigError& error) {
       say("Nejistotu nelze určit: soubor „" + VisibleText(name) + "“: " + error.what());
-      return kBadStepFile;
+      return kBadFile;
     }
-    return kReportWritten;
+    return kDone;
   }
   std::vector<std::vector<SpectrumPoint>> measurements = {points};
   for (const std::string& repeat : repeats) {
@@ -62,7 +55,7 @@ int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& p
       measurements.push_back(LoadStep(repeat, settings.separator, settings.sweep, say).points);
     } catch (const StepFileError& error) {
       say(error.what());
-      return kBadStepFile;
+      return kBadFile;
     }
     // The same points at the same frequencies, by the subtraction's own check.
     std::vector<SpectrumPoint> unused(points.size());
@@ -80,7 +73,7 @@ int StepUncertainty(const std::string& path, const std::vector<SpectrumPoint>& p
   }
   u = SpreadOfRepeats(measurements);
   how = "rozptyl " + std::to_string(measurements.size()) + " měření";
-  return kReportWritten;
+  return kDone;
 }
 
 int AddUncertainty(const std::array<std::string, 2>& paths,
@@ -98,7 +91,7 @@ int AddUncertainty(const std::array<std::string, 2>& paths,
   const std::size_t within = PointsWithinTwoU(output.diff, output.uncertainty);
   say(std::to_string(within) + " z " + std::to_string(output.diff.size()) +
       " bodů rozdílu leží v rámci 2u od nuly (KROK1: " + how[0] + ", KROK2: " + how[1] + ").");
-  return kReportWritten;
+  return kDone;
 }
 
 }  // namespace
@@ -130,19 +123,6 @@ JobSettings SettingsOf(const CommandLine& line) {
   return settings;
 }
 
-void Complain(std::FILE* err, std::string_view text, std::string_view label) {
-  while (!text.empty()) {
-    const auto end = text.find('\n');
-    const std::string_view line = text.substr(0, end);
-    std::fwrite(kProgram.data(), 1, kProgram.size(), err);
-    if (!label.empty())  // an empty view may have no data pointer, which fwrite must not get
-      std::fwrite(label.data(), 1, label.size(), err);
-    std::fwrite(line.data(), 1, line.size(), err);
-    std::fputc('\n', err);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  }
-}
-
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
              JobOutput& output, const Say& say, const SweepChoices& sweeps) {
   std::vector<SpectrumPoint>& diff = output.diff;
@@ -158,7 +138,7 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
     say(error.what());
     if (sweep1 == kNoSweepChosen || sweep2 == kNoSweepChosen)
       say(SweepHint());
-    return kBadStepFile;
+    return kBadFile;
   } catch (const StepFileError& error) {
     say(error.what());
     if (settings.locale && !settings.locale->known) {
@@ -166,10 +146,10 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
       say(UnknownLocaleHint(*settings.locale) +
           "; jiný oddělovač zadejte volbou --decimal-separator.");
     }
-    return kBadStepFile;
+    return kBadFile;
   } catch (const std::bad_alloc&) {
     say("Pro načtení souborů kroků není dost paměti.");
-    return kBadStepFile;
+    return kBadFile;
   }
 
   diff.resize(step1.points.size());
@@ -179,7 +159,7 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
                              settings.tolerance);
   } catch (const DifferenceRangeError& error) {
     say(error.what());
-    return kBadStepFile;
+    return kBadFile;
   }
   if (result.mismatch != Mismatch::kNone) {
     say(MismatchText(result.mismatch));
@@ -189,7 +169,21 @@ int Subtract(const std::string& path1, const std::string& path2, const JobSettin
   }
   if (settings.uncertainty)
     return AddUncertainty({path1, path2}, {&step1.points, &step2.points}, settings, output, say);
-  return kReportWritten;
+  return kDone;
+}
+
+int RunJob(const std::string& path1, const std::string& path2, const JobSettings& settings,
+           JobOutput& output, const Say& say, const SweepChoices& sweeps,
+           const ReportWriter& write) {
+  if (const int status = Subtract(path1, path2, settings, output, say, sweeps))
+    return status;
+  try {
+    write(ReportSource(output, settings));
+  } catch (const ReportWriteError& error) {
+    say(error.what());
+    return kNotWritten;
+  }
+  return kDone;
 }
 
 ByteSource ReportSource(const JobOutput& output, const JobSettings& settings) {

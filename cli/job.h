@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "instruments/spectrum_file.h"
+#include "program/complaint.h"
 #include "report/byte_sink.h"
 #include "spectrum/decimal_separator.h"
 #include "spectrum/spectrum_point.h"
@@ -28,9 +29,9 @@ struct JobSettings {
 };
 JobSettings SettingsOf(const CommandLine& line);
 
-// A diagnostic on standard error: every line starts with the program's name, and in a batch
-// with the job's line in the list (`label`).
-void Complain(std::FILE* err, std::string_view text, std::string_view label = {});
+// The name that leads each line of odecet-cli's diagnostics (program/complaint.h), followed in
+// a batch by the job's line in the list.
+inline constexpr std::string_view kCliName = "odecet-cli";
 
 using Say = std::function<void(std::string_view)>;
 
@@ -52,10 +53,20 @@ struct JobOutput {
 };
 
 // Reads both step files and subtracts them into `output`, with the uncertainty where asked (its
-// note then said): 0 (kReportWritten), or the job's exit status once `say` has been told why.
+// note then said): 0 (kDone), or the job's exit status once `say` has been told why.
 // Rows left out at 0 Hz are noted through `say` too.
 int Subtract(const std::string& path1, const std::string& path2, const JobSettings& settings,
              JobOutput& output, const Say& say, const SweepChoices& sweeps = {});
+
+// What becomes of a job's report or table: written where it goes, or staged to be. Throws
+// ReportWriteError.
+using ReportWriter = std::function<void(const ByteSource&)>;
+
+// A job of a single run or a batch: Subtract, then the bytes to `write`. The job's exit status,
+// once `say` has been told why it is not 0.
+int RunJob(const std::string& path1, const std::string& path2, const JobSettings& settings,
+           JobOutput& output, const Say& say, const SweepChoices& sweeps,
+           const ReportWriter& write);
 
 // The report's or the table's bytes, made piece by piece as they are written.
 ByteSource ReportSource(const JobOutput& output, const JobSettings& settings);

@@ -1,44 +1,35 @@
 #include "cli/kk_check.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <charconv>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "analysis/kk_automatic.h"
+#include "analysis/kk_method.h"
 #include "analysis/kramers_kronig.h"
 #include "cli/command_line.h"
 #include "cli/job.h"
 #include "instruments/spectrum_file.h"
+#include "program/operand.h"
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
+#include "spectrum/number_format.h"
 
 namespace {
 
 enum Verdict : int { kAllPassed = 0, kSuspect = 1, kUnreadable = 2 };
-
-std::string Number(double value, std::chars_format format, int precision, char separator) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, format, precision).ptr;
-  std::string result(text, end);
-  std::replace(result.begin(), result.end(), '.', separator);
-  return result;
-}
 
 // The fields both methods print first: the file, M, µ, pseudo χ², the largest residuals.
 template <typename Result>
 std::string FirstFields(const std::string& name, const Result& result, char separator) {
   std::string line = VisibleText(name);  // escapes a tab or a line break in the name too
   line += '\t' + std::to_string(result.m);
-  line += '\t' + (result.mu ? Number(*result.mu, std::chars_format::fixed, 4, separator)
-                            : std::string("-"));
-  line += '\t' + Number(result.pseudoChiSquare, std::chars_format::scientific, 3, separator);
-  line += '\t' + Number(result.maxResidualRe, std::chars_format::fixed, 3, separator);
-  line += '\t' + Number(result.maxResidualIm, std::chars_format::fixed, 3, separator);
+  line += '\t' + (result.mu ? FixedText(*result.mu, 4, separator) : std::string("-"));
+  line += '\t' + ScientificText(result.pseudoChiSquare, 3, separator);
+  line += '\t' + FixedText(result.maxResidualRe, 3, separator);
+  line += '\t' + FixedText(result.maxResidualIm, 3, separator);
   return line;
 }
 
@@ -54,37 +45,28 @@ std::string Line(const std::string& name, const KramersKronigResult& result, cha
 std::string Line(const std::string& name, const KkAutomaticResult& result, char separator) {
   std::string line = FirstFields(name, result, separator);
   line += result.representation == KkRepresentation::kImpedance ? "\tZ" : "\tY";
-  std::string extension = Number(result.logFExt, std::chars_format::fixed, 3, separator);
+  std::string extension = FixedText(result.logFExt, 3, separator);
   if (!extension.starts_with('-'))
     extension.insert(0, 1, '+');
   line += '\t' + extension;
-  line += '\t' + Number(result.noisePercent, std::chars_format::fixed, 3, separator);
+  line += '\t' + FixedText(result.noisePercent, 3, separator);
   return line + Verdict(result.passed);
-}
-
-LoadedSweeps Load(const std::string& path, char separator) {
-  if (path == "-") {
-    return ReadSpectrumDescriptorSweeps(STDIN_FILENO, separator, "standardní vstup",
-                                        SpectrumSources::kAlsoReports);
-  }
-  return LoadSpectrumSweeps(path, separator, SpectrumSources::kAlsoReports);
 }
 
 }  // namespace
 
 int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* out, std::FILE* err) {
-  const bool linKK = line.kkMethod == CommandLine::KkMethod::kLinKK;
-  const double limit =
-      line.kkLimit.value_or(linKK ? kKramersKronigLimitPercent : kKkCleanLimitPercent);
+  const bool linKK = line.kkMethod == KkMethod::kLinKK;
+  const double limit = line.kkLimit.value_or(DefaultKkLimitPercent(line.kkMethod));
   int status = kAllPassed;
   for (const std::string& path : line.kkFiles) {
-    const std::string name = path == "-" ? "standardní vstup" : path;
+    const std::string name = OperandName(path);
     try {
       // A file of several sweeps is checked sweep by sweep (or the one --sweep names), each
       // line naming its sweep after the file: "name#2".
-      LoadedSweeps sweeps = Load(path, separator);
+      LoadedSweeps sweeps = LoadOperandSweeps(path, separator, SpectrumSources::kAlsoReports);
       if (sweeps.zeroHertzRows != 0)
-        Complain(err, ZeroHertzNote(name, sweeps.zeroHertzRows));
+        Complain(err, kCliName, ZeroHertzNote(name, sweeps.zeroHertzRows));
       std::vector<LoadedSpectrum> checked;
       const std::size_t count = sweeps.sweeps.size();
       if (line.sweep || count == 1) {
@@ -113,23 +95,25 @@ int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* ou
             passed = result.passed;
             if (!passed) {
               std::fflush(out);
-              Complain(err, "Soubor „" + VisibleText(name) + "“" + which +
-                                " je podezřelý: " + KkReasonText(result, points, separator) + ".");
+              Complain(err, kCliName,
+                       "Soubor „" + VisibleText(name) + "“" + which +
+                           " je podezřelý: " + KkReasonText(result, points, separator) + ".");
             }
           }
           std::fflush(out);
           if (!passed)
             status = std::max<int>(status, kSuspect);
         } catch (const KramersKronigError& error) {
-          Complain(err, "Soubor „" + VisibleText(name) + "“" + which + ": " + error.what());
+          Complain(err, kCliName,
+                   "Soubor „" + VisibleText(name) + "“" + which + ": " + error.what());
           status = kUnreadable;
         }
       }
     } catch (const OdecetError& error) {
-      Complain(err, error.what());
+      Complain(err, kCliName, error.what());
       status = kUnreadable;
     } catch (const std::bad_alloc&) {
-      Complain(err, "Pro načtení souboru „" + VisibleText(path) + "“ není dost paměti.");
+      Complain(err, kCliName, "Pro načtení souboru „" + VisibleText(path) + "“ není dost paměti.");
       status = kUnreadable;
     }
   }

@@ -15,19 +15,12 @@
 namespace {
 
 int RunOne(const CommandLine& line, const JobSettings& settings, std::FILE* out, std::FILE* err) {
-  const Say say = [err](std::string_view text) { Complain(err, text); };
+  const Say say = [err](std::string_view text) { Complain(err, kCliName, text); };
   JobOutput output;
-  if (const int status = Subtract(line.step1, line.step2, settings, output, say))
-    return status;
-  const ByteSource source = ReportSource(output, settings);
-  try {
+  return RunJob(line.step1, line.step2, settings, output, say, {}, [&](const ByteSource& source) {
     if (!WriteUnreplaced(line.report, source, out))
       WriteFileReplacing(*line.report, source);
-  } catch (const ReportWriteError& error) {
-    say(error.what());
-    return kReportNotWritten;
-  }
-  return kReportWritten;
+  });
 }
 
 }  // namespace
@@ -37,17 +30,17 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   try {
     line = ParseCommandLine(arguments);
   } catch (const UsageError& error) {
-    Complain(err, error.what());
+    Complain(err, kCliName, error.what());
     std::fputs("Nápovědu vypíše „odecet-cli --help“.\n", err);
     return kWrongUsage;
   }
   if (line.action == CommandLine::Action::kHelp) {
     std::fprintf(out, "%s\n%s", kUsage, HelpText().c_str());
-    return kReportWritten;
+    return kDone;
   }
   if (line.action == CommandLine::Action::kVersion) {
     std::fputs("odecet-cli " ODECET_VERSION "\n", out);
-    return kReportWritten;
+    return kDone;
   }
   const JobSettings settings = SettingsOf(line);
   if (line.action == CommandLine::Action::kKk)
@@ -64,8 +57,8 @@ int FinishOutput(int status, std::FILE* out, std::FILE* err) {
     failed = true;
     error = errno;
   }
-  if (!failed || status == kReportNotWritten)  // -o - has said so already
+  if (!failed || status == kNotWritten)  // -o - has said so already
     return status;
-  Complain(err, "Standardní výstup nelze zapsat: " + SystemErrorText(error) + ".");
-  return kReportNotWritten;
+  Complain(err, kCliName, "Standardní výstup nelze zapsat: " + SystemErrorText(error) + ".");
+  return kNotWritten;
 }

@@ -4,19 +4,12 @@
 #include <string>
 #include <vector>
 
-// Exit statuses of odecet-cli.
-enum ExitStatus : int {
-  kReportWritten = 0,
-  kSpectraDiffer = 1,
-  kBadStepFile = 2,
-  kReportNotWritten = 3,
-  kWrongUsage = 64,
-};
+#include "program/exit_status.h"
 
 // Runs odecet-cli on its arguments (without the program name); writes the report to `out`
 // unless -o names a file, and messages to `err`.
 int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
 
 // Flushes and closes `out` after RunCli: a failed write or close is a message on `err` and
-// kReportNotWritten, whatever `status` RunCli returned.
+// kNotWritten, whatever `status` RunCli returned.
 int FinishOutput(int status, std::FILE* out, std::FILE* err);

@@ -3,11 +3,13 @@
 #include <QFile>
 #include <charconv>
 #include <cmath>
+#include <set>
 #include <string_view>
 
 #include "cli/command_line.h"
-#include "cli/option_values.h"
+#include "program/option_values.h"
 #include "spectrum/message_text.h"
+#include "viewer/argument_reader.h"
 #include "viewer/picture_export.h"
 
 namespace {
@@ -93,12 +95,6 @@ auto AsCli(Parse parse, std::string_view value) {
   }
 }
 
-void Once(bool& given, const char* option) {
-  if (given)
-    throw ViewerUsageError(std::string("Volba ") + option + " je zadána dvakrát.");
-  given = true;
-}
-
 }  // namespace
 
 const char* const kViewerHelp =
@@ -148,98 +144,83 @@ PictureSettings SettingsOf(const ViewerCommandLine& line) {
 
 ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& arguments) {
   ViewerCommandLine line;
-  bool sizeGiven = false;
-  bool separatorGiven = false;
-  bool toleranceGiven = false;
-  bool exportGiven = false;
-  bool dpiGiven = false;
-  bool fontGiven = false;
-  bool viewGiven = false;
-  bool options = true;
+  std::set<Option> given;
+  ArgumentReader reader;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view text = arguments[i];
-    // An option's value after "=", joined to its letter, or as the next argument.
-    const auto value = [&](std::string_view longName, char letter,
-                           std::optional<std::string_view>& found) {
-      const std::string withValue = "--" + std::string(longName) + "=";
-      if (text.starts_with(withValue)) {
-        found = text.substr(withValue.size());
-        return true;
-      }
-      const bool joined = letter != 0 && text.size() > 2 && text[0] == '-' && text[1] == letter;
-      if (joined) {
-        found = text.substr(2);
-        return true;
-      }
-      if (text == "--" + std::string(longName) ||
-          (letter != 0 && text == std::string{'-', letter})) {
-        if (i + 1 >= arguments.size())
-          throw ViewerUsageError("Volba „" + std::string(text) + "“ potřebuje hodnotu.");
-        found = arguments[++i];
-        return true;
-      }
-      return false;
-    };
-    std::optional<std::string_view> found;
-    if (options && text == "--") {
-      options = false;
-    } else if (options && text == "--help") {
-      line.action = ViewerCommandLine::Action::kHelp;
-      return line;
-    } else if (options && text == "--version") {
-      line.action = ViewerCommandLine::Action::kVersion;
-      return line;
-    } else if (options && text.starts_with("--export=")) {
-      Once(exportGiven, "--export");
-      line.picture = LocalPath(text.substr(9));
-      if (line.picture.isEmpty())
-        throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
-      line.action = ViewerCommandLine::Action::kExport;
-    } else if (options && text.starts_with("--size=")) {
-      Once(sizeGiven, "--size");
-      ParseSize(text.substr(7), line);
-    } else if (options && text.starts_with("--dpi=")) {
-      Once(dpiGiven, "--dpi");
-      line.dpi = ParseDpi(text.substr(6));
-    } else if (options && text.starts_with("--font-size=")) {
-      Once(fontGiven, "--font-size");
-      line.fontPoints = ParseFontSize(text.substr(12));
-    } else if (options && text.starts_with("--view=")) {
-      Once(viewGiven, "--view");
-      line.view = ParseView(text.substr(7));
-    } else if (options && text == "--no-decades") {
-      line.noDecades = true;
-    } else if (options && text == "--difference") {
-      if (line.difference)
-        throw ViewerUsageError("Volba --difference je zadána dvakrát.");
-      if (i + 2 >= arguments.size())
-        throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
-      line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
-      i += 2;
-    } else if (options && value("decimal-separator", 'd', found)) {
-      Once(separatorGiven, "-d");
-      line.separator = AsCli(ParseSeparator, *found);
-    } else if (options && value("tolerance", 't', found)) {
-      Once(toleranceGiven, "-t");
-      line.tolerance = AsCli(ParseTolerance, *found);
-    } else if (options && text.size() > 1 && text.front() == '-') {
-      throw ViewerUsageError("Neznámá volba „" + QuoteForMessage(text) + "“.");
-    } else {
+    const std::string& text = arguments[i];
+    const ArgumentReader::Found found = reader.Read(text);
+    if (found.kind == ArgumentReader::Kind::kEndOfOptions) {
+      for (++i; i < arguments.size(); ++i)
+        line.files << LocalPath(arguments[i]);
+      break;
+    }
+    if (found.kind == ArgumentReader::Kind::kFile) {
       line.files << LocalPath(text);
+      continue;
+    }
+    if (found.kind == ArgumentReader::Kind::kUnknown)
+      throw ViewerUsageError("Neznámá volba „" + QuoteForMessage(text) + "“.");
+    std::string value = found.joined.value_or(std::string());
+    if (found.kind == ArgumentReader::Kind::kValueFollows) {
+      if (i + 1 >= arguments.size())
+        throw ViewerUsageError("Volba „" + text + "“ potřebuje hodnotu.");
+      value = arguments[++i];
+    }
+    // Every option but --no-decades at most once.
+    if (!given.insert(found.option).second && found.option != Option::kNoDecades)
+      throw ViewerUsageError("Volba " + OptionName(found.option) + " je zadána dvakrát.");
+    switch (found.option) {
+      case Option::kHelp:
+        line.action = ViewerCommandLine::Action::kHelp;
+        return line;
+      case Option::kVersion:
+        line.action = ViewerCommandLine::Action::kVersion;
+        return line;
+      case Option::kExport:
+        line.picture = LocalPath(value);
+        if (line.picture.isEmpty())
+          throw ViewerUsageError("Volba --export potřebuje jméno obrázku.");
+        line.action = ViewerCommandLine::Action::kExport;
+        break;
+      case Option::kSize:
+        ParseSize(value, line);
+        break;
+      case Option::kDpi:
+        line.dpi = ParseDpi(value);
+        break;
+      case Option::kFontSize:
+        line.fontPoints = ParseFontSize(value);
+        break;
+      case Option::kView:
+        line.view = ParseView(value);
+        break;
+      case Option::kNoDecades:
+        line.noDecades = true;
+        break;
+      case Option::kDifference:
+        // Its two files are the arguments after it, whatever they look like.
+        if (i + 2 >= arguments.size())
+          throw ViewerUsageError("Volba --difference potřebuje dva soubory: KROK1 a KROK2.");
+        line.difference = {LocalPath(arguments[i + 1]), LocalPath(arguments[i + 2])};
+        i += 2;
+        break;
+      case Option::kSeparator:
+        line.separator = AsCli(ParseSeparator, value);
+        break;
+      case Option::kTolerance:
+        line.tolerance = AsCli(ParseTolerance, value);
+        break;
     }
   }
   const bool exporting = line.action == ViewerCommandLine::Action::kExport;
-  for (const auto& [given, option] : {std::pair{sizeGiven, "--size"},
-                                      {dpiGiven, "--dpi"},
-                                      {fontGiven, "--font-size"},
-                                      {viewGiven, "--view"},
-                                      {line.noDecades, "--no-decades"}}) {
-    if (given && !exporting)
-      throw ViewerUsageError(std::string("Volba ") + option + " platí jen s volbou --export.");
+  for (const Option option :
+       {Option::kSize, Option::kDpi, Option::kFontSize, Option::kView, Option::kNoDecades}) {
+    if (given.contains(option) && !exporting)
+      throw ViewerUsageError("Volba " + OptionName(option) + " platí jen s volbou --export.");
   }
-  if (dpiGiven && !line.millimetres)
+  if (given.contains(Option::kDpi) && !line.millimetres)
     throw ViewerUsageError("Volba --dpi platí jen s velikostí v milimetrech (--size=ŠxVmm).");
-  if (toleranceGiven && exporting && !line.difference)
+  if (given.contains(Option::kTolerance) && exporting && !line.difference)
     throw ViewerUsageError("Volba -t platí při exportu jen s volbou --difference.");
   if (exporting) {
     if (line.files.isEmpty() && !line.difference)

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "program/complaint.h"
 #include "spectrum/decimal_separator.h"
 #include "viewer/bode_chart.h"
 #include "viewer/command_line.h"
@@ -45,11 +46,6 @@ void PrepareForPicture(SpectrumChart* chart, const std::optional<QFont>& font, b
 }
 
 }  // namespace
-
-void ComplainAsViewer(std::FILE* err, const QString& text) {
-  for (const QString& line : text.split('\n'))
-    std::fprintf(err, "odecet-graf: %s\n", line.toUtf8().constData());
-}
 
 void RenderPicture(const std::vector<PlottedSpectrum>& spectra, int selected, bool decades,
                    const PictureSettings& settings, const QString& picture,
@@ -158,10 +154,10 @@ int ExportCommand(const ViewerCommandLine& line, std::FILE* err) {
           spectra.push_back(std::move(sweep));
       }
     } catch (const std::bad_alloc&) {
-      ComplainAsViewer(err, QStringLiteral("Pro načtení souboru není dost paměti."));
+      Complain(err, kViewerName, "Pro načtení souboru není dost paměti.");
       allRead = false;
     } catch (const std::exception& error) {
-      ComplainAsViewer(err, QString::fromUtf8(error.what()));
+      Complain(err, kViewerName, error.what());
       allRead = false;
     }
   };
@@ -173,15 +169,15 @@ int ExportCommand(const ViewerCommandLine& line, std::FILE* err) {
   for (const QString& path : line.files)
     load(path, SpectrumSources::kAlsoReports);
   if (!allRead)
-    return kViewerBadFile;
+    return kBadFile;
   if (line.difference) {
     DifferenceOutcome outcome =
         MakeDifference(spectra[0], spectra[1], line.tolerance, separator, {});
     if (!outcome.series) {
-      ComplainAsViewer(err, outcome.text);
+      Complain(err, kViewerName, outcome.text.toUtf8().toStdString());
       if (!outcome.detail.isEmpty())
-        ComplainAsViewer(err, outcome.detail);
-      return outcome.outOfRange ? kViewerBadFile : kViewerSpectraDiffer;
+        Complain(err, kViewerName, outcome.detail.toUtf8().toStdString());
+      return outcome.outOfRange ? kBadFile : kSpectraDiffer;
     }
     // After its steps, as the window lists it.
     spectra.insert(spectra.begin() + 2, std::move(*outcome.series));
@@ -191,10 +187,10 @@ int ExportCommand(const ViewerCommandLine& line, std::FILE* err) {
   try {
     RenderPicture(spectra, 0, !line.noDecades, SettingsOf(line), line.picture);
   } catch (const PictureWriteError& error) {
-    ComplainAsViewer(err, QString::fromUtf8(error.what()));
-    return kViewerPictureNotWritten;
+    Complain(err, kViewerName, error.what());
+    return kNotWritten;
   }
-  return kViewerDone;
+  return kDone;
 }
 
 int ExportSideBySide(const QStringList& files, const QString& picture, QSize size, std::FILE* err) {

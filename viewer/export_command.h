@@ -4,8 +4,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
+#include "program/exit_status.h"
 #include "viewer/picture_settings.h"
 #include "viewer/plotted_spectrum.h"
 
@@ -17,15 +19,6 @@ class NyquistChart;
 struct ShownPlots {
   const NyquistChart* nyquist = nullptr;
   const BodeChart* bode = nullptr;
-};
-
-// The exit statuses of odecet-graf.
-enum ViewerExit : int {
-  kViewerDone = 0,
-  kViewerSpectraDiffer = 1,
-  kViewerBadFile = 2,
-  kViewerPictureNotWritten = 3,
-  kViewerWrongUsage = 64,
 };
 
 // Lays out the plots `settings` names for the visible `spectra` on a scene of their own, with
@@ -45,5 +38,5 @@ int ExportCommand(const ViewerCommandLine& line, std::FILE* err);
 // pixels in all. Returns the exit status.
 int ExportSideBySide(const QStringList& files, const QString& picture, QSize size, std::FILE* err);
 
-// A diagnostic on `err`, every line prefixed with the program's name.
-void ComplainAsViewer(std::FILE* err, const QString& text);
+// odecet-graf's name, which leads each line of its diagnostics (program/complaint.h).
+inline constexpr std::string_view kViewerName = "odecet-graf";

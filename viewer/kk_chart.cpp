@@ -13,6 +13,7 @@
 #include <cmath>
 #include <exception>
 
+#include "analysis/kk_method.h"
 #include "analysis/kramers_kronig.h"
 #include "spectrum/decimal_separator.h"
 #include "viewer/kk_choice_chart.h"
@@ -203,7 +204,8 @@ void KramersKronigChart::AddLevelLines(double level, const QString& name, Qt::Pe
 
 void KramersKronigChart::FitAxes() {
   FitLogAxis(axisFrequency_, frequency_);
-  const double limit = result_ ? result_->limitPercent : kKkCleanLimitPercent;
+  const double limit =
+      result_ ? result_->limitPercent : DefaultKkLimitPercent(KkMethod::kAutomatic);
   const double noise = result_ ? 2.0 * result_->noisePercent : 0.0;
   const double reach = std::max({largest_, limit, noise}) * 1.25;
   Extent residual;

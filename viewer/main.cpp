@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gui_common/qt_translations.h"
+#include "program/complaint.h"
 #include "viewer/command_line.h"
 #include "viewer/export_command.h"
 #include "viewer/plot_window.h"
@@ -15,17 +16,17 @@ int main(int argc, char* argv[]) {
   try {
     line = ParseViewerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const ViewerUsageError& error) {
-    ComplainAsViewer(stderr, QString::fromUtf8(error.what()));
+    Complain(stderr, kViewerName, error.what());
     std::fputs("Nápovědu vypíše „odecet-graf --help“.\n", stderr);
-    return kViewerWrongUsage;
+    return kWrongUsage;
   }
   if (line.action == ViewerCommandLine::Action::kHelp) {
     std::fputs(kViewerHelp, stdout);
-    return kViewerDone;
+    return kDone;
   }
   if (line.action == ViewerCommandLine::Action::kVersion) {
     std::fputs("odecet-graf " ODECET_VERSION "\n", stdout);
-    return kViewerDone;
+    return kDone;
   }
   // A script's picture needs no display.
   if (line.action == ViewerCommandLine::Action::kExport)

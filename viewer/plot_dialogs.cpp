@@ -14,7 +14,7 @@
 #include <QSpinBox>
 
 #include "cli/command_line.h"
-#include "cli/option_values.h"
+#include "program/option_values.h"
 
 namespace {
 

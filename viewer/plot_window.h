@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <QStringList>
 #include <optional>
@@ -56,6 +57,8 @@ class PlotWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The menus and the tool bar; returns the actions the file list's own menu offers too.
+  QList<QAction*> CreateMenus();
   void ChooseFiles();
   void ChooseExport();
   void ChooseDifference();

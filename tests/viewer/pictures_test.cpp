@@ -90,7 +90,7 @@ TEST(PaperPictures, APngOfAPhysicalSizeHasItsPixelsAndResolution) {
     if (*c.dpi)
       arguments.push_back(c.dpi);
     const Outcome outcome = Export(arguments);
-    ASSERT_EQ(outcome.status, kViewerDone) << outcome.err.toStdString();
+    ASSERT_EQ(outcome.status, kDone) << outcome.err.toStdString();
     const QImage image = QImage::fromData(Bytes(picture), "PNG");
     EXPECT_EQ(image.size(), c.pixels);
     EXPECT_EQ(image.dotsPerMeterX(), c.dotsPerMetre);
@@ -101,15 +101,13 @@ TEST(PaperPictures, APngOfAPhysicalSizeHasItsPixelsAndResolution) {
 TEST(PaperPictures, SvgAndPdfHaveExactlyThePhysicalSize) {
   TempDir dir;
   const std::string svg = dir.path() + "/obr.svg";
-  ASSERT_EQ(Export({"--export=" + svg, "--size=85x60mm", Comma("4-zebra.txt")}).status,
-            kViewerDone);
+  ASSERT_EQ(Export({"--export=" + svg, "--size=85x60mm", Comma("4-zebra.txt")}).status, kDone);
   const QByteArray svgBytes = Bytes(svg);
   EXPECT_TRUE(svgBytes.contains("width=\"85mm\" height=\"60mm\"")) << svgBytes.left(300).data();
   EXPECT_TRUE(QSvgRenderer(svgBytes).isValid());
 
   const std::string pdf = dir.path() + "/obr.pdf";
-  ASSERT_EQ(Export({"--export=" + pdf, "--size=85x60mm", Comma("4-zebra.txt")}).status,
-            kViewerDone);
+  ASSERT_EQ(Export({"--export=" + pdf, "--size=85x60mm", Comma("4-zebra.txt")}).status, kDone);
   const QString pdfText = QString::fromLatin1(Bytes(pdf));
   const QRegularExpressionMatch box =
       QRegularExpression(QStringLiteral("/MediaBox \\[([-0-9. ]+)\\]")).match(pdfText);
@@ -140,7 +138,7 @@ TEST(PaperPictures, NothingIsCutAtThePicturesEdges) {
       const Outcome outcome = Export({"--export=" + picture, std::string("--size=") + size,
                                       std::string("--view=") + view, "--difference",
                                       Comma("4-zebra.txt"), Comma("3-zebra.txt")});
-      ASSERT_EQ(outcome.status, kViewerDone) << outcome.err.toStdString();
+      ASSERT_EQ(outcome.status, kDone) << outcome.err.toStdString();
       const QImage image = QImage::fromData(Bytes(picture), "PNG");
       ASSERT_FALSE(image.isNull());
       EXPECT_TRUE(BorderIsWhite(image));
@@ -158,7 +156,7 @@ TEST(PaperPictures, TheFontSizeIsPointsAtThePhysicalSize) {
     std::vector<std::string> arguments = {"--export=" + picture, "--view=bode",
                                           Comma("4-zebra.txt")};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    EXPECT_EQ(Export(arguments).status, kViewerDone);
+    EXPECT_EQ(Export(arguments).status, kDone);
     const QImage image = QImage::fromData(Bytes(picture), "PNG");
     // The legend is the lowest ink: the rows of its text from the bottom up.
     int bottom = -1;
@@ -191,7 +189,7 @@ TEST(DifferenceExport, AMismatchWritesNoPictureAndSaysWhatOdecetCliSays) {
   const std::string few = dir.Write("tri.txt", "3\n100 10 -5\n10 11 -6\n1 12 -7\n");
   const std::string picture = dir.path() + "/rozdil.png";
   const Outcome differ = Export({"--export=" + picture, "--difference", Comma("4-zebra.txt"), few});
-  EXPECT_EQ(differ.status, kViewerSpectraDiffer);
+  EXPECT_EQ(differ.status, kSpectraDiffer);
   EXPECT_EQ(differ.err, QStringLiteral("odecet-graf: Zadané soubory se neshodují počtem měřených "
                                        "bodů.\nodecet-graf: Počet bodů: 4 žebra 61, 3 žebra 3.\n"));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(picture)));
@@ -205,14 +203,14 @@ TEST(DifferenceExport, AMismatchWritesNoPictureAndSaysWhatOdecetCliSays) {
                     "\r\n100                                   1      "
                     "                               2\r\n");
   const Outcome notStep = Export({"--export=" + picture, "--difference", report, few});
-  EXPECT_EQ(notStep.status, kViewerBadFile);
+  EXPECT_EQ(notStep.status, kBadFile);
   EXPECT_TRUE(notStep.err.contains(QStringLiteral("je tabulka rozdílu")))
       << notStep.err.toStdString();
   EXPECT_FALSE(QFile::exists(QString::fromStdString(picture)));
 
   const Outcome done = Export(
       {"--export=" + picture, "--difference", Comma("4-zebra.txt"), Comma("3-zebra.txt"), few});
-  EXPECT_EQ(done.status, kViewerDone) << done.err.toStdString();
+  EXPECT_EQ(done.status, kDone) << done.err.toStdString();
   EXPECT_TRUE(QFile::exists(QString::fromStdString(picture)));
 }
 
@@ -223,11 +221,11 @@ TEST(DifferenceExport, FullStopStepsReadWithMinusD) {
   const std::string four = ODECET_EXAMPLES "/point/4-zebra.txt";
   const std::string three = ODECET_EXAMPLES "/point/3-zebra.txt";
   const Outcome regional = Export({"--export=" + picture, "--difference", four, three});
-  EXPECT_EQ(regional.status, kViewerBadFile);
+  EXPECT_EQ(regional.status, kBadFile);
   EXPECT_TRUE(regional.err.contains(QStringLiteral("není platné číslo")))
       << regional.err.toStdString();
   const Outcome point = Export({"--export=" + picture, "-d.", "--difference", four, three});
-  EXPECT_EQ(point.status, kViewerDone) << point.err.toStdString();
+  EXPECT_EQ(point.status, kDone) << point.err.toStdString();
   EXPECT_TRUE(QFile::exists(QString::fromStdString(picture)));
 }
 
@@ -308,7 +306,7 @@ TEST(ExportDialogInWindow, APictureKeepsTheWindowsZoom) {
   ASSERT_EQ(Export({"--export=" + fromLine, "--size=85x60mm", "--dpi=100", "--view=nyquist",
                     Comma("4-zebra.txt"), Comma("3-zebra.txt")})
                 .status,
-            kViewerDone);
+            kDone);
   const QImage whole(QString::fromStdString(fromWindow));
   EXPECT_EQ(whole, QImage(QString::fromStdString(fromLine)));
 

@@ -295,7 +295,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
     const QString picture = QString::fromStdString(dir.path() + "/" + name);
     EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), Example("3-zebra.txt")}, picture,
                                QSize(900, 400), stderr),
-              kViewerDone);
+              kDone);
     ExpectPicture(picture, QSize(900, 400));
   }
 
@@ -305,7 +305,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
   std::size_t length = 0;
   std::FILE* err = open_memstream(&text, &length);
   EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt"), missing}, picture, QSize(900, 400), err),
-            kViewerBadFile);
+            kBadFile);
   std::fclose(err);
   EXPECT_EQ(QString::fromUtf8(text, static_cast<qsizetype>(length)),
             QStringLiteral("odecet-graf: ") + LoadMessage(missing) + '\n');
@@ -315,8 +315,7 @@ TEST(ExportCommand, WritesEveryKindOrNothingWithTheCoreMessage) {
   // A picture that cannot be written is named with the reason.
   const QString nowhere = QString::fromStdString(dir.path() + "/chybi/obe.png");
   err = open_memstream(&text, &length);
-  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err),
-            kViewerPictureNotWritten);
+  EXPECT_EQ(ExportSideBySide({Example("4-zebra.txt")}, nowhere, QSize(900, 400), err), kNotWritten);
   std::fclose(err);
   EXPECT_TRUE(QString::fromUtf8(text, static_cast<qsizetype>(length))
                   .startsWith(QStringLiteral("odecet-graf: Obrázek „") + nowhere +
@@ -360,7 +359,7 @@ TEST(ExportCommand, RefusesAnythingButARegularFileAndKeepsIt) {
   for (const std::string& picture : pictures) {
     SCOPED_TRACE(picture);
     const ExportOutcome outcome = ExportOne(picture);
-    EXPECT_EQ(outcome.status, kViewerPictureNotWritten);
+    EXPECT_EQ(outcome.status, kNotWritten);
     EXPECT_EQ(outcome.err, QStringLiteral("odecet-graf: Obrázek „") +
                                QString::fromStdString(picture) +
                                QStringLiteral("“ nelze zapsat: je to zvláštní soubor.\n"));
@@ -396,7 +395,7 @@ TEST(ExportCommand, ReplacesThroughLinksAndAtTheLengthLimits) {
     SCOPED_TRACE(target.substr(target.rfind('/') + 1, 20));
     for (int round = 0; round < 2; ++round) {  // a new name, then replacing it
       const ExportOutcome outcome = ExportOne(target);
-      EXPECT_EQ(outcome.status, kViewerDone) << outcome.err.toStdString();
+      EXPECT_EQ(outcome.status, kDone) << outcome.err.toStdString();
       ExpectPicture(QString::fromStdString(target), QSize(300, 200));
     }
   }
@@ -404,7 +403,7 @@ TEST(ExportCommand, ReplacesThroughLinksAndAtTheLengthLimits) {
   EXPECT_TRUE(ReadAll(behind).starts_with("\x89PNG"));
 
   const ExportOutcome tooLong = ExportOne(dir.path() + "/" + std::string(256, 'n') + ".png");
-  EXPECT_EQ(tooLong.status, kViewerPictureNotWritten);
+  EXPECT_EQ(tooLong.status, kNotWritten);
   EXPECT_TRUE(tooLong.err.endsWith(QStringLiteral("nelze zapsat: příliš dlouhé jméno souboru.\n")))
       << tooLong.err.toStdString();
 }
@@ -425,6 +424,58 @@ TEST(ViewerCommandLine, ReadsExportAndSizeAndRejectsTheRest) {
                                                        {"--bez-okna"}};
   for (const auto& arguments : wrong)
     EXPECT_THROW(ParseViewerCommandLine(arguments), ViewerUsageError) << arguments[0];
+}
+
+TEST(ViewerCommandLine, NamesTheFirstWrongArgumentWhereItStands) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--bogus", "--help"}, "Neznámá volba „--bogus“."},
+      {{"--d", ","}, "Neznámá volba „--d“."},                     // a letter only after one dash
+      {{"--export", "a.png", "x"}, "Neznámá volba „--export“."},  // its value only after "="
+      {{"--no-decades=1"}, "Neznámá volba „--no-decades=1“."},
+      {{"-xd", ","}, "Neznámá volba „-xd“."},
+      {{"-d=,"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „=,“"},
+      {{"-t"}, "Volba „-t“ potřebuje hodnotu."},
+      {{"x", "--decimal-separator"}, "Volba „--decimal-separator“ potřebuje hodnotu."},
+      {{"--size=bad", "--bogus"},
+       "Velikost „bad“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani ŠxVmm, "
+       "například 85x60mm (10 až 1000 mm)."},
+      {{"--export=a.png", "--size=1x1", "--size=bad", "x"},
+       "Velikost „1x1“ není ve tvaru ŠxV, například 1600x700 (16 až 20000 bodů), ani ŠxVmm, "
+       "například 85x60mm (10 až 1000 mm)."},
+      {{"-d", ",", "-d."}, "Volba -d je zadána dvakrát."},
+      {{"--export=a.png", "--difference", "a", "b", "--difference", "c", "d"},
+       "Volba --difference je zadána dvakrát."},
+      {{"--no-decades", "--no-decades", "x"}, "Volba --no-decades platí jen s volbou --export."},
+      {{"-d", "--version"}, "desetinný oddělovač musí být „,“ nebo „.“, ne „--version“"},
+      {{"--difference", "a"}, "Volba --difference potřebuje dva soubory: KROK1 a KROK2."},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseViewerCommandLine(c.arguments);
+      ADD_FAILURE() << c.arguments[0] << " was taken";
+    } catch (const ViewerUsageError& error) {
+      EXPECT_STREQ(error.what(), c.message) << c.arguments[0];
+    }
+  }
+}
+
+TEST(ViewerCommandLine, TakesValuesAndFilesWhereTheyStand) {
+  EXPECT_EQ(ParseViewerCommandLine({"--help", "--bogus"}).action, ViewerCommandLine::Action::kHelp);
+  const ViewerCommandLine line =
+      ParseViewerCommandLine({"-d.", "x", "-t0,5", "--", "-y", "--help"});
+  EXPECT_EQ(line.separator, '.');
+  EXPECT_EQ(line.tolerance, 0.5);
+  EXPECT_EQ(line.files, (QStringList{"x", "-y", "--help"}));
+  const ViewerCommandLine steps = ParseViewerCommandLine(
+      {"--decimal-separator", ",", "--difference", "-a", "--help", "f", "--tolerance=0.1"});
+  EXPECT_EQ(steps.separator, ',');
+  EXPECT_EQ(steps.difference, (std::pair<QString, QString>{"-a", "--help"}));
+  EXPECT_EQ(steps.files, QStringList{"f"});
+  EXPECT_EQ(steps.tolerance, 0.1);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 
 // The values of options that odecet-cli and odecet-graf share, read the same way by both so
-// that one command line means one thing. Each throws UsageError (cli/command_line.h) with the
+// that one command line means one thing. Each throws UsageError (program/usage_error.h) with the
 // Czech reason, quoting the value.
 
 // "," or ".".

@@ -1,6 +1,6 @@
-#include "cli/option_values.h"
+#include "program/option_values.h"
 
-#include "cli/command_line.h"
+#include "program/usage_error.h"
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 

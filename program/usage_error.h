@@ -1,0 +1,9 @@
+#pragma once
+
+#include <stdexcept>
+
+// Thrown for arguments that do not fit the usage; the message says which.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};

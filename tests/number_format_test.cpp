@@ -1,0 +1,34 @@
+#include "spectrum/number_format.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Written {
+  double value;
+  int decimals;
+  char separator;
+  const char* text;
+};
+
+TEST(FixedText, RoundsToTheDecimalsAndUsesTheSeparator) {
+  const Written cases[] = {
+      {0.12345, 3, ',', "0,123"},  {0.12355, 3, '.', "0.124"}, {-0.0005, 3, '.', "-0.001"},
+      {-0.0004, 3, '.', "-0.000"}, {2.0, 4, ',', "2,0000"},    {1234.5, 0, '.', "1234"},
+      {0.98765, 4, ',', "0,9877"}, {-1.25, 3, ',', "-1,250"},
+  };
+  for (const Written& c : cases)
+    EXPECT_EQ(FixedText(c.value, c.decimals, c.separator), c.text) << c.value;
+}
+
+TEST(ScientificText, WritesAMantissaAndASignedTwoDigitExponent) {
+  const Written cases[] = {
+      {0.000012345, 3, '.', "1.234e-05"}, {12345.0, 3, ',', "1,234e+04"},
+      {0.0, 3, '.', "0.000e+00"},         {-2.5e-120, 3, ',', "-2,500e-120"},
+      {9.9996, 3, '.', "1.000e+01"},
+  };
+  for (const Written& c : cases)
+    EXPECT_EQ(ScientificText(c.value, c.decimals, c.separator), c.text) << c.value;
+}
+
+}  // namespace
