@@ -6,11 +6,14 @@
 namespace {
 
 std::string Written(double value, std::chars_format format, int decimals, char separator) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, format, decimals).ptr;
-  std::string result(text, end);
-  std::replace(result.begin(), result.end(), '.', separator);
-  return result;
+  // Room for the largest double in full (309 digits), its sign, the point and every decimal, so
+  // that the conversion never runs out of it, however large a residual comes out.
+  std::string text(std::size_t{320} + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+  const auto end =
+      std::to_chars(text.data(), text.data() + text.size(), value, format, decimals).ptr;
+  text.resize(static_cast<std::size_t>(end - text.data()));
+  std::replace(text.begin(), text.end(), '.', separator);
+  return text;
 }
 
 }  // namespace

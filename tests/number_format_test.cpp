@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 struct Written {
@@ -19,6 +21,16 @@ TEST(FixedText, RoundsToTheDecimalsAndUsesTheSeparator) {
   };
   for (const Written& c : cases)
     EXPECT_EQ(FixedText(c.value, c.decimals, c.separator), c.text) << c.value;
+}
+
+// A residual of an absurd fit may be huge; its text is whole, never cut or left unwritten.
+TEST(FixedText, WritesTheLargestDoublesWhole) {
+  for (const double value : {1e300, -1.7976931348623157e308}) {
+    const std::string text = FixedText(value, 4, ',');
+    EXPECT_EQ(text.size(), (value < 0 ? 1u : 0u) + (value < 0 ? 309u : 301u) + 5u) << value;
+    EXPECT_EQ(text.substr(text.size() - 5), ",0000") << value;
+    EXPECT_EQ(text.find_first_not_of("-0123456789,"), std::string::npos) << value;
+  }
 }
 
 TEST(ScientificText, WritesAMantissaAndASignedTwoDigitExponent) {
