@@ -8,6 +8,8 @@
 #include "analysis/kk_model.h"
 #include "analysis/kramers_kronig.h"
 
+namespace odecet {
+
 namespace {
 
 // More RC elements than this never help: time constants closer than a tenth of a decade.
@@ -361,3 +363,5 @@ std::string KkReasonText(const KkAutomaticResult& result, std::span<const Spectr
   }
   return {};
 }
+
+}  // namespace odecet

@@ -8,6 +8,8 @@
 #include "analysis/kk_options.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The automatic linear Kramers–Kronig test, after Schönleber et al. (Electrochim. Acta 131,
 // 2014), Boukamp (J. Electrochem. Soc. 142, 1995), Plank et al. (J. Power Sources, 2022) and
 // Yrjänä & Bobacka (Electrochim. Acta 504, 2024, 144951):
@@ -83,3 +85,5 @@ KkAutomaticResult CheckKramersKronigAutomatic(std::span<const SpectrumPoint> poi
 // The verdict's reason in plain Czech, numbers with `separator`; `points` are those tested.
 std::string KkReasonText(const KkAutomaticResult& result, std::span<const SpectrumPoint> points,
                          char separator);
+
+}  // namespace odecet

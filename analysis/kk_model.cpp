@@ -5,6 +5,8 @@
 
 #include "analysis/least_squares.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr double kLn10 = 2.302585092994046;
@@ -229,3 +231,5 @@ std::vector<std::complex<double>> KkModel::Residuals() const {
   }
   return residuals;
 }
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include "analysis/kk_options.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The circuits of the linear Kramers–Kronig test, fitted by linear least squares.
 //
 // Impedance (Schönleber et al. 2014, Boukamp 1995): a series resistance, inductance and
@@ -70,3 +72,5 @@ class KkModel {
   std::vector<double> buffer_;  // column-major, as the solver takes it
   std::vector<std::complex<double>> model_;
 };
+
+}  // namespace odecet

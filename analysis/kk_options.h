@@ -1,5 +1,7 @@
 #pragma once
 
+namespace odecet {
+
 // The choices of the linear Kramers–Kronig test's circuit and fit (kk_model.h).
 
 enum class KkRepresentation { kImpedance, kAdmittance };
@@ -13,3 +15,5 @@ struct KkModelOptions {
   bool seriesCapacitance = true;  // in the admittance circuit, the parallel capacitance
   bool seriesInductance = true;   // in the admittance circuit, the parallel inductance
 };
+
+}  // namespace odecet

@@ -10,6 +10,8 @@
 
 #include "analysis/least_squares.h"
 
+namespace odecet {
+
 namespace {
 
 // An RC resistance this small beside the largest |Z| is rounding, not a contribution: a pure
@@ -223,3 +225,5 @@ KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points, do
   result.passed = result.maxResidualRe <= limitPercent && result.maxResidualIm <= limitPercent;
   return result;
 }
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 #include "spectrum/errors.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The linear Kramers–Kronig test of Schönleber et al. (Electrochimica Acta 131, 2014), as the
 // labs' usual tool runs it (complex fit, cut-off 0.85, at most 50 RC elements, no series
 // capacitance). A spectrum of a causal, linear and stable cell can be followed by the model
@@ -57,3 +59,5 @@ std::optional<double> MuOf(std::span<const double> rc, double negligible);
 // many as its 2n numbers can determine with R0 and L.
 KramersKronigResult CheckKramersKronig(std::span<const SpectrumPoint> points,
                                        double limitPercent = kKramersKronigLimitPercent);
+
+}  // namespace odecet

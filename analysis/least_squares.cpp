@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace odecet {
+
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__gnu_linux__) && \
     !defined(__SANITIZE_THREAD__)
 // Wider vectors (AVX2, FMA) where the processor has them, chosen once as the program loads; the
@@ -84,3 +86,5 @@ void SolveLeastSquaresInPlace(double* a, std::ptrdiff_t rows, std::ptrdiff_t col
     x[j] = pivot != 0.0 ? sum / pivot : 0.0;
   }
 }
+
+}  // namespace odecet

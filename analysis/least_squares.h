@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace odecet {
+
 // Least squares min ‖A·x − b‖ by Householder QR, in place on a column-major matrix of `rows` rows:
 // columns 0..cols-1 are the unknowns' and column `cols` the right-hand side; three more columns
 // after it must be there and hold zeros (they stay zero). The solution goes to `x`.
@@ -12,3 +14,5 @@
 // four columns at once (the zero columns make up the last four), and the compiler uses the
 // widest vectors of the machine.
 void SolveLeastSquaresInPlace(double* a, std::ptrdiff_t rows, std::ptrdiff_t cols, double* x);
+
+}  // namespace odecet

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace odecet {
+
 std::vector<PointUncertainty> FromRelativeNoise(std::span<const SpectrumPoint> points,
                                                 double relative) {
   std::vector<PointUncertainty> u;
@@ -56,3 +58,5 @@ std::size_t PointsWithinTwoU(std::span<const SpectrumPoint> difference,
   }
   return within;
 }
+
+}  // namespace odecet

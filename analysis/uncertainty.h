@@ -6,6 +6,8 @@
 
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The uncertainty of a difference of two spectra from the noise of each.
 
 // A measurement whose noise is `relative` (a fraction of |Z|, the same on Re and on Im, as the
@@ -25,3 +27,5 @@ std::vector<PointUncertainty> InQuadrature(std::span<const PointUncertainty> a,
 // The points of `difference` whose real and imaginary parts both lie within 2u of zero.
 std::size_t PointsWithinTwoU(std::span<const SpectrumPoint> difference,
                              std::span<const PointUncertainty> u);
+
+}  // namespace odecet

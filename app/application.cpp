@@ -13,6 +13,8 @@ static void RegisterResources() {
   Q_INIT_RESOURCE(resources);
 }
 
+namespace odecet {
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   RegisterResources();
   setApplicationName(QStringLiteral("odecet"));
@@ -61,3 +63,5 @@ bool RunShowingErrors(QWidget* owner, const std::function<void()>& operation) {
   }
   return false;
 }
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 
 #include "app/session_bus_warmup.h"
 
+namespace odecet {
+
 // The application object. An exception that leaves an event handler is shown in the error box
 // and the event loop goes on, so the window stays open and every button keeps working.
 class TApplication : public QApplication {
@@ -25,3 +27,5 @@ class TApplication : public QApplication {
 // Runs one operation; an exception that leaves it is shown in the error box (an unknown kind
 // with an empty message). Returns false when it failed.
 bool RunShowingErrors(QWidget* owner, const std::function<void()>& operation);
+
+}  // namespace odecet

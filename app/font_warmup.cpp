@@ -10,6 +10,8 @@
 #include <ctime>
 #include <mutex>
 
+namespace odecet {
+
 struct TFontWarmup::Handover {
   std::mutex mutex;
   std::condition_variable loaded;
@@ -111,3 +113,5 @@ void TFontWarmup::Finish() {
   loader_.detach();
   FcInit();
 }
+
+}  // namespace odecet

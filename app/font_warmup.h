@@ -5,6 +5,8 @@
 #include <memory>
 #include <thread>
 
+namespace odecet {
+
 // Loads the system's font configuration (fontconfig's files and caches, the largest single cost
 // of showing the window) on another core while Qt connects to the window system. Qt then finds
 // it current when the window first needs a font.
@@ -36,3 +38,5 @@ class TFontWarmup {
 // them; it reads every one). Null when the system has no usable configuration; FcInit() then
 // falls back to its built-in one.
 FcConfig* LoadSystemFontConfig();
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 #include "app/platform.h"
 #include "report/temporary_cleanup.h"
 
+using namespace odecet;
+
 // The measured and computed data of this run.
 static SpectrumData Spectra;
 

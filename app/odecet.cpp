@@ -29,6 +29,8 @@
 #include "spectrum/regular_file.h"
 #include "spectrum/step_file.h"
 
+namespace odecet {
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -311,3 +313,5 @@ void TForm1::RefuseReportOverStep(const std::string& reportPath) const {
   check(step1File_, "4 žebra");
   check(step2File_, "3 žebra");
 }
+
+}  // namespace odecet

@@ -13,6 +13,9 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+namespace odecet {
+
 class TOpenDialog;
 class TSaveDialog;
 
@@ -81,3 +84,5 @@ extern TForm1* Form1;
 // family the system lacks, the font file. The window's widgets then find all of it cached, so it
 // can be done while something else waits.
 void LoadWindowFont();
+
+}  // namespace odecet

@@ -24,6 +24,8 @@
 #include "spectrum/decimal_separator.h"
 #include "spectrum/decimal_text.h"
 
+namespace odecet {
+
 namespace {
 
 // Qt takes a filter's patterns from its text, but the texts must read as the system's own
@@ -260,3 +262,5 @@ std::string ToLocalPath(const QString& path) {
 QString FromLocalPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
+
+}  // namespace odecet

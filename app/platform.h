@@ -12,6 +12,8 @@ class QIcon;
 class QLabel;
 class QWidget;
 
+namespace odecet {
+
 // A file dialog that lives as long as its window, built when first opened. After a confirmed choice
 // FileName holds the chosen file's full path, and the next opening starts there, in that file's
 // directory.
@@ -80,3 +82,5 @@ QString ExtractFileName(const QString& path);
 // Paths between the window (QString) and the core (bytes, as the file system takes them).
 std::string ToLocalPath(const QString& path);
 QString FromLocalPath(const std::string& path);
+
+}  // namespace odecet

@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 
+namespace odecet {
+
 TSessionBusWarmup::TSessionBusWarmup() {
   // The platforms whose accessibility bridge speaks AT-SPI over the session bus.
   const QString platform = QGuiApplication::platformName();
@@ -15,3 +17,5 @@ TSessionBusWarmup::~TSessionBusWarmup() {
   if (connector_.joinable())
     connector_.join();
 }
+
+}  // namespace odecet

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+namespace odecet {
+
 // Connects to the session bus on another thread while the window is being built. Qt's bridge for
 // screen readers connects to it, blocking, as soon as the first widget reports a change, which is
 // in the middle of building the window; with no bus running, that attempt even starts a helper
@@ -17,3 +19,5 @@ class TSessionBusWarmup {
  private:
   std::thread connector_;
 };
+
+}  // namespace odecet

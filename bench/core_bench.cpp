@@ -20,10 +20,12 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/step_file.h"
 
+using namespace odecet;
+
 namespace {
 
 // Realistic measured values: log-spaced frequencies, resistances of a few Ohm to kOhm.
-std::vector<SpectrumPoint> Spectrum(unsigned seed) {
+std::vector<SpectrumPoint> RandomPoints(unsigned seed) {
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> spread(0.5, 2.0);
   std::vector<SpectrumPoint> points;
@@ -54,7 +56,7 @@ std::string StepText(const std::vector<SpectrumPoint>& points, char separator) {
 
 std::vector<std::string> Tokens(char separator) {
   std::vector<std::string> tokens;
-  for (const auto& p : Spectrum(7)) {
+  for (const auto& p : RandomPoints(7)) {
     for (double v : {p.f, p.re, p.im}) {
       char cell[32];
       std::snprintf(cell, sizeof cell, "%.6g", v);
@@ -70,8 +72,8 @@ std::vector<std::string> Tokens(char separator) {
 
 std::vector<double> Values() {
   std::vector<double> values;
-  const auto a = Spectrum(1);
-  const auto b = Spectrum(2);
+  const auto a = RandomPoints(1);
+  const auto b = RandomPoints(2);
   for (std::size_t i = 0; i < a.size(); ++i) {
     values.push_back(a[i].f);
     values.push_back(b[i].re - a[i].re);  // differences have all 15 digits to write
@@ -81,7 +83,7 @@ std::vector<double> Values() {
 }
 
 void ReadStepFile1000(benchmark::State& state) {
-  const std::string text = StepText(Spectrum(1), ',');
+  const std::string text = StepText(RandomPoints(1), ',');
   for (auto _ : state) {
     Spectrum file = ReadStepText(text, ',', "bench");
     benchmark::DoNotOptimize(file.points.data());
@@ -91,8 +93,8 @@ void ReadStepFile1000(benchmark::State& state) {
 BENCHMARK(ReadStepFile1000)->Unit(benchmark::kMicrosecond);
 
 void ComputeDifference1000(benchmark::State& state) {
-  const auto step1 = Spectrum(1);
-  auto step2 = Spectrum(2);
+  const auto step1 = RandomPoints(1);
+  auto step2 = RandomPoints(2);
   for (std::size_t i = 0; i < step1.size(); ++i)
     step2[i].f = step1[i].f;
   std::vector<SpectrumPoint> diff(step1.size());

@@ -28,6 +28,8 @@
 #include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
 
+namespace odecet {
+
 namespace {
 
 // The whole list, read before the first job so that its jobs cannot change it.
@@ -336,3 +338,5 @@ int RunBatch(const CommandLine& line, const JobSettings& settings, std::FILE* ou
     run.InOrder(entries);
   return run.worst();
 }
+
+}  // namespace odecet

@@ -11,6 +11,8 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 const char* const kUsage =
     "Použití: odecet-cli [VOLBA]... KROK1 KROK2\n"
     "  nebo:  odecet-cli --kk [--kk-method=METODA] [--kk-limit=MEZ] [--sweep=N] [-d ODDĚLOVAČ]\n"
@@ -350,3 +352,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   line.step2 = files[1];
   return line;
 }
+
+}  // namespace odecet

@@ -8,6 +8,8 @@
 #include "analysis/kk_method.h"
 #include "program/usage_error.h"
 
+namespace odecet {
+
 // What the user asked of odecet-cli.
 struct CommandLine {
   enum class Action { kRun, kHelp, kVersion, kKk };
@@ -29,7 +31,7 @@ struct CommandLine {
   std::vector<std::string> kkFiles;
   std::optional<double> kkLimit;
   // The automatic test by default; linKK as impedance.py runs it, for comparing with that.
-  using KkMethod = ::KkMethod;
+  using KkMethod = odecet::KkMethod;
   KkMethod kkMethod = KkMethod::kAutomatic;
   // --sweep: which sweep of a file that holds several (1 the first, -1 the last).
   std::optional<int> sweep;
@@ -52,3 +54,5 @@ std::optional<int> ParseSweepNumber(std::string_view text);
 // The help lists the kinds of file from the table of formats.
 extern const char* const kUsage;
 std::string HelpText();
+
+}  // namespace odecet

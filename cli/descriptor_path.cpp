@@ -11,6 +11,8 @@
 #include "report/system_calls.h"
 #include "report/write_error.h"
 
+namespace odecet {
+
 std::optional<int> DescriptorNamedBy(const std::string& path) {
   static constexpr std::pair<std::string_view, int> kStandard[] = {
       {"/dev/stdin", STDIN_FILENO}, {"/dev/stdout", STDOUT_FILENO}, {"/dev/stderr", STDERR_FILENO}};
@@ -38,3 +40,5 @@ void WriteToDescriptor(int fd, std::string_view bytes, const std::string& path) 
   if (!WriteAll(fd, bytes))
     throw CannotWriteReport(path, errno);
 }
+
+}  // namespace odecet

@@ -22,6 +22,8 @@
 #include "spectrum/step_file.h"
 #include "spectrum/system_error_text.h"
 
+namespace odecet {
+
 namespace {
 
 Spectrum LoadStep(const std::string& path, char separator, int sweep, const Say& say) {
@@ -214,3 +216,5 @@ bool WriteUnreplaced(const std::optional<std::string>& report, const ByteSource&
   source([&](std::string_view piece) { WriteToDescriptor(*fd, piece, *report); });
   return true;
 }
+
+}  // namespace odecet

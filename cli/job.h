@@ -14,6 +14,8 @@
 #include "spectrum/decimal_separator.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // One subtraction, as a single run and every job of a batch do it.
 
 // What applies to every job of a run.
@@ -75,3 +77,5 @@ ByteSource ReportSource(const JobOutput& output, const JobSettings& settings);
 // when `report` is a file to be replaced. Throws ReportWriteError.
 bool WriteUnreplaced(const std::optional<std::string>& report, const ByteSource& source,
                      std::FILE* out);
+
+}  // namespace odecet

@@ -17,6 +17,8 @@
 #include "spectrum/message_text.h"
 #include "spectrum/number_format.h"
 
+namespace odecet {
+
 namespace {
 
 enum Verdict : int { kAllPassed = 0, kSuspect = 1, kUnreadable = 2 };
@@ -119,3 +121,5 @@ int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* ou
   }
   return status;
 }
+
+}  // namespace odecet

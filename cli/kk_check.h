@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace odecet {
+
 struct CommandLine;
 
 // odecet-cli --kk: checks each file of `line` with the Kramers–Kronig test and writes one
@@ -10,3 +12,5 @@ struct CommandLine;
 // checked go to `err`, and the other files are still checked. Returns the exit status: 0 every
 // file passed, 1 one did not, 2 one could not be read or checked.
 int RunKramersKronigCheck(const CommandLine& line, char separator, std::FILE* out, std::FILE* err);
+
+}  // namespace odecet

@@ -12,6 +12,8 @@
 #include "spectrum/errors.h"
 #include "spectrum/system_error_text.h"
 
+namespace odecet {
+
 namespace {
 
 int RunOne(const CommandLine& line, const JobSettings& settings, std::FILE* out, std::FILE* err) {
@@ -62,3 +64,5 @@ int FinishOutput(int status, std::FILE* out, std::FILE* err) {
   Complain(err, kCliName, "Standardní výstup nelze zapsat: " + SystemErrorText(error) + ".");
   return kNotWritten;
 }
+
+}  // namespace odecet

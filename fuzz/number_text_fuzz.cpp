@@ -15,6 +15,8 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/errors.h"
 
+using namespace odecet;
+
 namespace {
 
 void Check(bool condition, const char* what, std::string_view text) {

@@ -12,6 +12,8 @@
 #include "instruments/spectrum_file.h"
 #include "spectrum/errors.h"
 
+using namespace odecet;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   LoadedSweeps whole;

@@ -15,6 +15,8 @@
 #include "spectrum/errors.h"
 #include "spectrum/step_file.h"
 
+using namespace odecet;
+
 namespace {
 
 // Hands out the text in chunks whose lengths are taken from the text's own bytes, so the fuzzer

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+namespace odecet {
+
 namespace {
 
 // The few texts of Qt's file dialog that Qt's Czech catalogue lacks (the type column's word for
@@ -44,3 +46,5 @@ void LoadQtTranslations(QCoreApplication& application) {
     delete translator;
   }
 }
+
+}  // namespace odecet

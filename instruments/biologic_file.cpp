@@ -19,6 +19,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 SpectrumSweeps ReadBioLogicText(std::string_view text, std::string_view fileName) {
   LineCursor lines(text);
   std::string_view line;
@@ -72,3 +74,5 @@ SpectrumSweeps ReadBioLogicText(std::string_view text, std::string_view fileName
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }
+
+}  // namespace odecet

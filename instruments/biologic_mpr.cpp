@@ -29,6 +29,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr std::string_view kMagic = "BIO-LOGIC MODULAR FILE\x1A";
@@ -373,3 +375,5 @@ SpectrumSweeps ReadBioLogicMpr(std::string_view bytes, std::string_view fileName
   }
   return result;
 }
+
+}  // namespace odecet

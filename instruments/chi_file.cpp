@@ -17,6 +17,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 // The names line: its first field is the frequency ("Freq/Hz").
@@ -63,3 +65,5 @@ SpectrumSweeps ReadChInstrumentsText(std::string_view text, std::string_view fil
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 
 #include "instruments/table_text.h"
 
+namespace odecet {
+
 namespace {
 
 // White space as the step file reader sees it.
@@ -182,3 +184,5 @@ std::string UnknownKindOf(std::string_view raw, std::string_view text) {
   }
   return {};
 }
+
+}  // namespace odecet

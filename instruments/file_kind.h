@@ -8,6 +8,8 @@
 #include "instruments/readers.h"
 #include "instruments/spectrum_file.h"
 
+namespace odecet {
+
 // How much of a file's start settles its kind.
 inline constexpr std::size_t kKindSniffBytes = 64 * 1024;
 
@@ -49,3 +51,5 @@ std::string SpectrumFilePatterns(bool withReports, bool oneCase = false);
 // seems to be ("sešit tabulkového procesoru"), or empty when nothing tells. `raw` is its start
 // as it is (empty when it was decoded), `text` the same decoded.
 std::string UnknownKindOf(std::string_view raw, std::string_view text);
+
+}  // namespace odecet

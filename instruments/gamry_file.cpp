@@ -19,6 +19,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr bool IsUpper(char c) {
@@ -146,3 +148,5 @@ SpectrumSweeps ReadGamryText(std::string_view text, std::string_view fileName) {
   sweeps.splitBy = "tabulky „ZCURVE“";
   return sweeps;
 }
+
+}  // namespace odecet

@@ -13,6 +13,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 namespace {
 
 enum Quantity { kFrequency, kReal, kImaginary, kModulus, kPhase, kQuantities };
@@ -134,3 +136,5 @@ SpectrumSweeps ReadHeadedTableText(std::string_view text, std::string_view fileN
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // One reader per kind of file, each in its own source file. A text reader takes the whole text,
 // already UTF-8; a binary reader takes the file's bytes as they are. Each returns the sweeps in
 // the file's order, each sweep's points in the file's order: f in Hz, re and im in Ohm, im with
@@ -67,3 +69,5 @@ bool IsUnitlessTableHead(std::string_view line);
 SpectrumSweeps ReadReportText(std::string_view text, std::string_view fileName);
 // Whether the first two lines are a report's head and rule.
 bool IsReportHead(std::string_view first, std::string_view second);
+
+}  // namespace odecet

@@ -12,6 +12,8 @@
 #include "instruments/readers.h"
 #include "instruments/table_rows.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr std::string_view kHeadWords[] = {"f", "(Hz)", "Re", "(Ohm)", "-Im", "(Ohm)"};
@@ -48,3 +50,5 @@ SpectrumSweeps ReadReportText(std::string_view text, std::string_view fileName) 
   ForEachRow(lines, [&](std::string_view row, std::size_t number) { rows.Add(row, number); });
   return rows.Finish();
 }
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include "instruments/text_encoding.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 // An instrument file is read whole, so its size is bounded: a spectrum of 1000 points in any of
@@ -217,3 +219,5 @@ LoadedSpectrum ReadSpectrumText(std::string_view bytes, char separator, std::str
   TextSource source(bytes);
   return ReadSpectrumSource(source, separator, fileName, sources, sweep);
 }
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 
 #include "spectrum/step_file.h"
 
+namespace odecet {
+
 // The kinds of file a spectrum is read from. The kind is recognised from the content, never
 // from the file's name.
 enum class SpectrumFileKind {
@@ -82,3 +84,5 @@ LoadedSweeps ReadSpectrumDescriptorSweeps(int fd, char separator, const std::str
 
 // Takes one sweep by the rule of `sweep` above; throws SweepChoiceError naming `fileName`.
 LoadedSpectrum ChooseSweep(LoadedSweeps sweeps, int sweep, std::string_view fileName);
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include "spectrum/errors.h"
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 namespace {
 
 // The field at `index`, or false with the number of fields the line has.
@@ -248,3 +250,5 @@ SpectrumSweeps TableRows::Finish() {
   }
   return {std::move(sweeps_), zeroHertzRows_, std::move(splitBy_), std::move(sweepLines_)};
 }
+
+}  // namespace odecet

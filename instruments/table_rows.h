@@ -15,6 +15,8 @@
 #include "instruments/table_text.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // What every instrument reader shares once it has found its table: the columns by name, the
 // numbers of each row by the decimal rule, the limits, and messages that name the file, the
 // line and the column. Every failure throws StepFileError.
@@ -157,3 +159,5 @@ void ForEachRow(LineCursor& lines, Row row) {
     row(line, lines.number());
   }
 }
+
+}  // namespace odecet

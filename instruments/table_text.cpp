@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+namespace odecet {
+
 namespace {
 
 constexpr bool IsBlankChar(char c) {
@@ -224,3 +226,5 @@ std::optional<double> HertzFactor(std::string_view unit) {
 std::optional<double> OhmFactor(std::string_view unit) {
   return Factor(unit, IsOhm);
 }
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+namespace odecet {
+
 // Small pieces of text handling that every instrument reader shares: lines, fields and column
 // names with their units.
 
@@ -77,3 +79,5 @@ bool IsOhm(std::string_view unit);
 // kΩ, 1e-3 for mHz and mΩ, 1e6 for MHz and MΩ, 1e9 for GΩ; none for any other unit.
 std::optional<double> HertzFactor(std::string_view unit);
 std::optional<double> OhmFactor(std::string_view unit);
+
+}  // namespace odecet

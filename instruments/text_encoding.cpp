@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace odecet {
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -145,3 +147,5 @@ std::string Latin1OrUtf8(std::string text) {
     AppendUtf8(out, static_cast<unsigned char>(c));
   return out;
 }
+
+}  // namespace odecet

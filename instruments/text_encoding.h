@@ -5,6 +5,8 @@
 
 #include "spectrum/step_file.h"
 
+namespace odecet {
+
 // Hands out a source's text as UTF-8. Text that starts with a UTF-16 byte order mark (either
 // byte order; what Windows Notepad calls "Unicode") is decoded chunk by chunk, so memory stays
 // bounded; an unpaired surrogate or a lone last byte becomes U+FFFD. Any other text passes
@@ -34,3 +36,5 @@ class Utf8Source : public ChunkSource {
 // The text as UTF-8: unchanged when it is valid UTF-8, otherwise read as Latin-1 (ISO 8859-1,
 // which EC-Lab writes: µ is the byte B5, ° is B0), each byte being the character of that code.
 std::string Latin1OrUtf8(std::string text);
+
+}  // namespace odecet

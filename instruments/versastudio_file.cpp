@@ -23,6 +23,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 bool IsSegmentStart(std::string_view line) {
@@ -113,3 +115,5 @@ SpectrumSweeps ReadVersaStudioText(std::string_view text, std::string_view fileN
     sweeps.splitBy = "segmenty „<SegmentN>“";
   return sweeps;
 }
+
+}  // namespace odecet

@@ -20,6 +20,8 @@
 #include "instruments/table_rows.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 namespace {
 
 bool IsEndComments(std::string_view line) {
@@ -102,3 +104,5 @@ SpectrumSweeps ReadZPlotText(std::string_view text, std::string_view fileName) {
   }
   return rows->Finish();
 }
+
+}  // namespace odecet

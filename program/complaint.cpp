@@ -1,5 +1,7 @@
 #include "program/complaint.h"
 
+namespace odecet {
+
 void Complain(std::FILE* err, std::string_view program, std::string_view text,
               std::string_view label) {
   while (!text.empty()) {
@@ -14,3 +16,5 @@ void Complain(std::FILE* err, std::string_view program, std::string_view text,
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
 }
+
+}  // namespace odecet

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace odecet {
+
 // The exit statuses odecet-cli and odecet-graf share: a script tells their outcomes apart the
 // same way whichever it ran.
 enum ExitStatus : int {
@@ -9,3 +11,5 @@ enum ExitStatus : int {
   kNotWritten = 3,     // the report or the picture cannot be written
   kWrongUsage = 64,    // arguments that do not form a command
 };
+
+}  // namespace odecet

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+namespace odecet {
+
 namespace {
 
 bool IsStandardInput(const std::string& path) {
@@ -26,3 +28,5 @@ LoadedSweeps LoadOperandSweeps(const std::string& path, char separator, Spectrum
     return ReadSpectrumDescriptorSweeps(STDIN_FILENO, separator, OperandName(path), sources);
   return LoadSpectrumSweeps(path, separator, sources);
 }
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 
 #include "instruments/spectrum_file.h"
 
+namespace odecet {
+
 // A file named on the command line, where "-" stands for standard input.
 
 // The name messages give the operand: the path, or "standardní vstup" for "-".
@@ -14,3 +16,5 @@ std::string OperandName(const std::string& path);
 LoadedSpectrum LoadOperand(const std::string& path, char separator, SpectrumSources sources,
                            int sweep);
 LoadedSweeps LoadOperandSweeps(const std::string& path, char separator, SpectrumSources sources);
+
+}  // namespace odecet

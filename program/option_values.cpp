@@ -4,6 +4,8 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 char ParseSeparator(const std::string& text) {
   if (text == "," || text == ".")
     return text[0];
@@ -21,3 +23,5 @@ double ParseTolerance(const std::string& text) {
   throw UsageError("tolerance musí být nezáporné číslo menší než 1 (třeba 0.001), ne „" +
                    QuoteForMessage(text) + "“");
 }
+
+}  // namespace odecet

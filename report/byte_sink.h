@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace odecet {
+
 // Takes a file's bytes piece by piece, in order; throws to stop the writing.
 using ByteSink = std::function<void(std::string_view)>;
 
@@ -30,3 +32,5 @@ void StreamInPieces(const ByteSink& put, std::size_t capacity, const Emit& emit)
   if (!piece.empty())
     flush();
 }
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 
 #include "spectrum/decimal_text.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
@@ -55,3 +57,5 @@ void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put,
     EmitCsvTable(points, uncertainty, piece, kBytePieceSize, flush);
   });
 }
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 #include "report/byte_sink.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The difference as a table that fitting programs read (RFC 4180): the header row
 // "f (Hz),Re (Ohm),-Im (Ohm)", then one row per point with f, re and im, fields separated by ','
 // and every line ending in CR LF. Numbers follow the report's 15-digit rule but always with a
@@ -16,3 +18,5 @@ std::string FormatCsvTable(std::span<const SpectrumPoint> points);
 // point, two more columns: "u(Re) (Ohm)" and "u(-Im) (Ohm)".
 void StreamCsvTable(std::span<const SpectrumPoint> points, const ByteSink& put,
                     std::span<const PointUncertainty> uncertainty = {});
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 #include "spectrum/decimal_text.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 DifferenceResult SubtractSpectra(std::span<const SpectrumPoint> step1, std::int32_t step1Count,
                                  std::span<const SpectrumPoint> step2, std::int32_t step2Count,
                                  std::span<SpectrumPoint> diff, double tolerance) {
@@ -65,3 +67,5 @@ std::string MismatchDetail(const DifferenceResult& result, std::span<const Spect
   }
   return "";
 }
+
+}  // namespace odecet

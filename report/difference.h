@@ -6,6 +6,8 @@
 
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The warnings the user sees when the two spectra do not match; the texts are the system's own.
 inline constexpr const char* kCountMismatchText =
     "Zadané soubory se neshodují počtem měřených bodů.";
@@ -41,3 +43,5 @@ const char* MismatchText(Mismatch mismatch);
 std::string MismatchDetail(const DifferenceResult& result, std::span<const SpectrumPoint> step1,
                            std::int32_t step1Count, std::span<const SpectrumPoint> step2,
                            std::int32_t step2Count, char separator);
+
+}  // namespace odecet

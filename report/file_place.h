@@ -16,6 +16,8 @@
 #include "report/write_error.h"
 #include "spectrum/file_descriptor.h"
 
+namespace odecet {
+
 [[noreturn]] inline void Refuse(const std::string& path, const std::string& why) {
   throw CannotWriteReport(path, why);
 }
@@ -95,3 +97,5 @@ std::unique_ptr<Temporary> WriteTemporary(const std::string& path, const Place& 
 
 // A flushed new file takes the target's name.
 bool PutInPlace(Temporary& temporary, const std::string& name);
+
+}  // namespace odecet

@@ -16,6 +16,8 @@
 #include "report/temporary_cleanup.h"
 #include "report/write_error.h"
 
+namespace odecet {
+
 struct ReportBatch::Staged {
   std::string path;          // as given, for messages
   std::size_t tag = 0;       // the caller's, for its failure
@@ -163,3 +165,5 @@ std::vector<ReportBatch::Failure> ReportBatch::Commit() {
   staged_.clear();
   return failures;
 }
+
+}  // namespace odecet

@@ -11,6 +11,8 @@
 #include "report/report_target.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 // Replaces many reports, each as WriteFileReplacing does, but flushes them to disk together:
 // Stage() checks the target and writes the new file beside it at once; Send() has the staged
 // files flushed to disk in the background (one syncfs per file system, fsync of each file where
@@ -71,3 +73,5 @@ class ReportBatch {
   std::vector<Failure> sentFailures_;  // written by `flusher_`, read once it has ended
   std::thread flusher_;
 };
+
+}  // namespace odecet

@@ -17,6 +17,8 @@
 #include "report/system_calls.h"
 #include "report/temporary_cleanup.h"
 
+namespace odecet {
+
 namespace {
 
 // A short name, so that a report path near PATH_MAX needs no longer temporary path.
@@ -143,3 +145,5 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes, Tempora
   WriteFileReplacing(
       path, [bytes](const ByteSink& put) { put(bytes); }, kind);
 }
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 #include "report/byte_sink.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 // How the new file is made before it takes the report's name.
 enum class TemporaryKind {
   kUnnamedWhereSupported,  // O_TMPFILE: nothing is left behind even by kill -9
@@ -28,3 +30,5 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
 // The same with the bytes handed over piece by piece (report_text.h's StreamReport).
 void WriteFileReplacing(const std::string& path, const ByteSource& source,
                         TemporaryKind kind = TemporaryKind::kUnnamedWhereSupported);
+
+}  // namespace odecet

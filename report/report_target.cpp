@@ -16,6 +16,8 @@
 #include "spectrum/errors.h"
 #include "spectrum/file_descriptor.h"
 
+namespace odecet {
+
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos)
@@ -153,3 +155,5 @@ std::optional<ReportTarget> ReportTargets::Identify(const std::string& path) {
     return IdentifyReportTarget(path);
   return ReportTarget{target, true, info.st_dev, info.st_ino};
 }
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace odecet {
+
 // What a report written to `path` would replace, as far as it matters whether two paths of a
 // batch name one file: the file itself when it exists, else the place it would be created.
 struct ReportTarget {
@@ -30,3 +32,5 @@ class ReportTargets {
   };
   std::vector<Directory> directories_;
 };
+
+}  // namespace odecet

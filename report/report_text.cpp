@@ -4,6 +4,8 @@
 
 #include "spectrum/decimal_text.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
@@ -66,3 +68,5 @@ void StreamReport(std::span<const SpectrumPoint> points, char separator, const B
                    EmitReport(points, separator, piece, kBytePieceSize, flush);
                  });
 }
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 #include "report/byte_sink.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // The report's bytes: a header line of three cells ("f (Hz)", "Re (Ohm)", "-Im (Ohm)"), a rule
 // of 86 hyphens, then one line per point with f, re and im by the decimal number rule.
 // Cells are left-aligned in 38 characters (a longer text is written whole); every line ends in
@@ -22,3 +24,5 @@ inline constexpr std::size_t kReportCellWidth = 38;
 // Appends one cell: the text, then spaces up to kReportCellWidth.
 void AppendReportCell(std::string& out, std::string_view text);
 inline constexpr std::size_t kReportRuleWidth = 86;
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+namespace odecet {
+
 SystemCalls systemCalls = {
     [](int directory, const char* name, int flags, mode_t mode) {
       return ::openat(directory, name, flags, mode);
@@ -33,3 +35,5 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace odecet {
+
 // The system calls of the writer and the batch that can fail in ways a test cannot provoke (a
 // full disk, a device that fails, a file system without O_TMPFILE): the real ones, called
 // through one pointer each, so that a test can put failing ones in their place
@@ -22,3 +24,5 @@ extern SystemCalls systemCalls;
 // Writes all of `bytes` to `fd`, going on after short writes and interruptions; false with errno
 // set when a write fails.
 bool WriteAll(int fd, std::string_view bytes);
+
+}  // namespace odecet

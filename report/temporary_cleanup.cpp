@@ -10,6 +10,8 @@
 
 #include "report/report_batch.h"
 
+namespace odecet {
+
 namespace {
 
 // The signals that end the process after removing the temporary file.
@@ -130,3 +132,5 @@ void InstallWriteSignalHandlers() {
   }
   std::signal(SIGXFSZ, SIG_IGN);
 }
+
+}  // namespace odecet

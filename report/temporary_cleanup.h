@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+namespace odecet {
+
 // Installs handlers for SIGTERM, SIGHUP and SIGINT that remove the temporary file of a report
 // being written and then end the process by the same signal, and ignores SIGXFSZ, so that a
 // file-size limit makes the write fail with an error instead of killing the process.
@@ -45,3 +47,5 @@ bool MakeArmedName(int directory, const std::string& name,
 
 // The name armed at `slot` is gone or has become the report's; nothing for -1.
 void Disarm(int slot);
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 namespace {
 
 NumericLocale LookUp(const char* localeName) {
@@ -57,3 +59,5 @@ std::string UnknownLocaleHint(const NumericLocale& locale) {
   return "Místní nastavení „" + VisibleText(locale.name) +
          "“ v systému není, proto se čte desetinná tečka";
 }
+
+}  // namespace odecet

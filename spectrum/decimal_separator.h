@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace odecet {
+
 // The numeric locale of the user's regional settings, named by LC_ALL, then LC_NUMERIC, then
 // LANG ("C" when none is set). The process's global locale is not touched.
 struct NumericLocale {
@@ -20,3 +22,5 @@ char DecimalSeparatorOfLocale(const char* localeName);
 // Why numbers may fail to read: the locale named by the environment is not installed, so a full
 // stop is expected. Empty when the locale is known.
 std::string UnknownLocaleHint(const NumericLocale& locale);
+
+}  // namespace odecet

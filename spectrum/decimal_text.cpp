@@ -15,6 +15,8 @@
 #include "spectrum/round_fifteen.h"
 #include "spectrum/text_words.h"
 
+namespace odecet {
+
 using number_text::BelowByte;
 using number_text::BytesFrom;
 using number_text::ExactRound15;
@@ -156,3 +158,5 @@ std::string FloatToStr(double value, char separator) {
   AppendFloatText(text, value, separator);
   return text;
 }
+
+}  // namespace odecet

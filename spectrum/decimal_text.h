@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace odecet {
+
 // The one rule for turning a token into a number and a number into a report cell.
 // `separator` is the user's decimal separator (',' or '.'); the other character is refused.
 
@@ -42,3 +44,5 @@ inline constexpr std::size_t kMaxFloatTextLength = 22;
 // Writes FloatToStr's text at `out`, which has room for kMaxFloatTextLength characters; returns
 // the end of the text.
 char* WriteFloatText(char* out, double value, char separator);
+
+}  // namespace odecet

@@ -8,6 +8,8 @@
 #include "spectrum/digit_layout_sse2.h"
 #include "spectrum/text_words.h"
 
+namespace odecet {
+
 namespace number_text {
 
 // The 15 digits of `rounded` (in [1e14, 1e15)) as characters: bytes 0...14 of `digits`.
@@ -21,3 +23,5 @@ inline int FifteenDigits(std::uint64_t rounded, TextWords& digits) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include "spectrum/number_text_basics.h"
 #include "spectrum/text_words.h"
 
+namespace odecet {
+
 namespace number_text {
 
 // The 15 digits of `rounded` (in [1e14, 1e15)) as characters: bytes 0...14 of `digits`, the rest
@@ -34,3 +36,5 @@ inline int FifteenDigitsPlain(std::uint64_t rounded, TextWords& digits) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -18,7 +18,7 @@
 #if ODECET_USE_SSE2
 #include <emmintrin.h>
 
-namespace number_text {
+namespace odecet::number_text {
 
 // As FifteenDigitsPlain, byte for byte.
 inline int FifteenDigitsSse2(std::uint64_t rounded, TextWords& digits) {
@@ -51,6 +51,6 @@ inline int FifteenDigitsSse2(std::uint64_t rounded, TextWords& digits) {
   return 31 - std::countl_zero(~zeros & 0xFFFEU);
 }
 
-}  // namespace number_text
+}  // namespace odecet::number_text
 
 #endif

@@ -11,6 +11,8 @@
 
 #include "spectrum/number_text_basics.h"
 
+namespace odecet {
+
 namespace number_text {
 
 // The next eight bytes as one word.
@@ -71,3 +73,5 @@ inline std::uint64_t DigitsValue(std::uint64_t bytes, int run) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace odecet {
+
 // Base of every error the core reports. The message is Czech and tells the user what to fix.
 class OdecetError : public std::runtime_error {
  public:
@@ -62,3 +64,5 @@ class ReportWriteError : public OdecetError {
  private:
   std::string reason_;
 };
+
+}  // namespace odecet

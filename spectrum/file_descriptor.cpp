@@ -2,7 +2,11 @@
 
 #include <unistd.h>
 
+namespace odecet {
+
 FileDescriptor::~FileDescriptor() {
   if (fd_ >= 0)
     ::close(fd_);
 }
+
+}  // namespace odecet

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace odecet {
+
 // An open descriptor that is closed when it goes out of scope.
 class FileDescriptor {
  public:
@@ -14,3 +16,5 @@ class FileDescriptor {
  private:
   int fd_;
 };
+
+}  // namespace odecet

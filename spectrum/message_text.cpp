@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace odecet {
+
 namespace {
 
 // The length of the valid UTF-8 sequence at the start of `text`, or 0 when it is not one
@@ -108,3 +110,5 @@ std::string QuoteForMessage(std::string_view text) {
     out += "…";
   return out;
 }
+
+}  // namespace odecet

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+namespace odecet {
+
 namespace {
 
 std::string Written(double value, std::chars_format format, int decimals, char separator) {
@@ -25,3 +27,5 @@ std::string FixedText(double value, int decimals, char separator) {
 std::string ScientificText(double value, int decimals, char separator) {
   return Written(value, std::chars_format::scientific, decimals, separator);
 }
+
+}  // namespace odecet

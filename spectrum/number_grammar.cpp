@@ -12,6 +12,8 @@
 #include "spectrum/number_text_basics.h"
 #include "spectrum/quick_number_reader.h"
 
+namespace odecet {
+
 namespace number_text {
 namespace {
 
@@ -183,3 +185,5 @@ Outcome ReadAnyNumber(std::string_view raw, char separator, double& value) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+namespace odecet {
+
 namespace number_text {
 
 enum class Outcome { kOk, kNotANumber, kOutOfRange };
@@ -14,3 +16,5 @@ enum class Outcome { kOk, kNotANumber, kOutOfRange };
 [[gnu::noinline]] Outcome ReadAnyNumber(std::string_view raw, char separator, double& value);
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+namespace odecet {
+
 namespace number_text {
 
 inline bool IsDigit(char c) {
@@ -20,3 +22,5 @@ inline constexpr std::array<double, 23> kExactPowers = {
 inline constexpr std::uint64_t kOnes = 0x0101010101010101;
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -2,6 +2,8 @@
 
 #include "spectrum/decimal_text.h"
 
+namespace odecet {
+
 namespace number_text {
 
 // The mantissa wraps only beyond 19 digits, which are refused.
@@ -30,3 +32,5 @@ const char* ReadLongNumber(const char* p, const char* end, char separator, bool 
 const char* ReadCommonNumber(const char* begin, const char* end, char separator, double& value) {
   return number_text::ReadQuickNumber(begin, end, separator, value);
 }
+
+}  // namespace odecet

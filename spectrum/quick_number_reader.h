@@ -9,6 +9,8 @@
 #include "spectrum/digit_words.h"
 #include "spectrum/number_text_basics.h"
 
+namespace odecet {
+
 namespace number_text {
 
 // ReadCommonNumber's work (see spectrum/decimal_text.h).
@@ -132,3 +134,5 @@ inline bool ReadWholeCommonNumber(std::string_view text, char separator, double&
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
 
+namespace odecet {
+
 FileDescriptor OpenRegularFileForReading(const std::string& path) {
   const std::string prefix = "Soubor „" + VisibleText(path) + "“ nelze otevřít: ";
   int fd;
@@ -32,3 +34,5 @@ FileDescriptor OpenRegularFileForReading(const std::string& path) {
     ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return file;
 }
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 
 #include "spectrum/number_text_basics.h"
 
+namespace odecet {
+
 namespace number_text {
 namespace {
 
@@ -77,3 +79,5 @@ void ExactRound15(double value, std::uint64_t& digits, int& exponent) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

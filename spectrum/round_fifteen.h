@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace odecet {
+
 namespace number_text {
 
 inline constexpr std::uint64_t kLow15 = 100'000'000'000'000;     // 1e14
@@ -116,3 +118,5 @@ inline bool FastRound15(std::uint64_t bits, std::uint64_t& digits, int& exponent
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // A spectrum as the readers, the command line, the analysis and the plots pass it around: its
 // points in the file's order, and the count as the file declares it. A step file may declare
 // none or fewer than it holds (0 or below loads no point); every other kind declares exactly
@@ -13,3 +15,5 @@ struct Spectrum {
   std::int32_t count = 0;
   std::vector<SpectrumPoint> points;  // exactly max(count, 0) points
 };
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace odecet {
+
 // One measured or computed point of an impedance spectrum.
 struct SpectrumPoint {
   double f = 0.0;   // frequency, Hz
@@ -41,3 +43,5 @@ struct SpectrumData {
   std::string Step2Path;
   std::string ReportPath;
 };
+
+}  // namespace odecet

@@ -23,6 +23,8 @@
 #include "spectrum/message_text.h"
 #include "spectrum/system_error_text.h"
 
+namespace odecet {
+
 namespace {
 
 // The white space of the classic C locale: ' ', '\t', '\n', '\v', '\f' and '\r', as a bit set.
@@ -370,3 +372,5 @@ void StoreStep(const Spectrum& file, PointTable& table, std::int32_t& count) {
   std::copy(file.points.begin(), file.points.end(), table.begin());
   count = file.count;
 }
+
+}  // namespace odecet

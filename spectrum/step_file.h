@@ -11,6 +11,8 @@
 #include "spectrum/spectrum.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // A step file: the point count N, then N points of three numbers (f, re, im), all separated by
 // white space. Lines mean nothing; whatever follows the N-th point is never read. It is read
 // into a Spectrum of exactly max(N, 0) points with N as its count.
@@ -59,3 +61,5 @@ Spectrum LoadStepFile(const std::string& path, char separator);
 
 // Puts a loaded step into its table and count. Slots from the count upward are left as they are.
 void StoreStep(const Spectrum& file, PointTable& table, std::int32_t& count);
+
+}  // namespace odecet

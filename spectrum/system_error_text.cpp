@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+namespace odecet {
+
 namespace {
 
 // The program's own words, for machines without the C library's Czech catalogue or locale.
@@ -125,3 +127,5 @@ std::string OwnSystemErrorText(int errorNumber) {
     return own;
   return "systémová chyba č. " + std::to_string(errorNumber);
 }
+
+}  // namespace odecet

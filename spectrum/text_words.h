@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace odecet {
+
 namespace number_text {
 
 struct TextWords {
@@ -90,3 +92,5 @@ inline void StoreText(char* out, const TextWords& text, int n) {
 }
 
 }  // namespace number_text
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 
 #include "program/operand.h"
 
+using namespace odecet;
+
 namespace {
 
 std::string Complained(std::string_view text, std::string_view label) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+using namespace odecet;
+
 namespace {
 
 // Sets the locale variables for one test and puts them back afterwards.

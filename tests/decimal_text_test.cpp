@@ -10,6 +10,8 @@
 
 #include "spectrum/errors.h"
 
+using namespace odecet;
+
 namespace {
 
 struct Accepted {

@@ -14,6 +14,8 @@
 #include "system_call_failure.h"
 #include "test_files.h"
 
+using namespace odecet;
+
 namespace {
 
 TEST(DescriptorNamedBy, KnowsTheDescriptorsByTheirNames) {

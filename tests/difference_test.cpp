@@ -8,6 +8,8 @@
 
 #include "spectrum/errors.h"
 
+using namespace odecet;
+
 namespace {
 
 struct Tables {

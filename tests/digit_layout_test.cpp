@@ -10,6 +10,8 @@
 
 #include "spectrum/round_fifteen.h"
 
+using namespace odecet;
+
 namespace {
 
 using number_text::kHigh15;

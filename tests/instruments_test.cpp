@@ -15,6 +15,8 @@
 #include "report_by_hand.h"
 #include "spectrum/errors.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::HasSubstr;

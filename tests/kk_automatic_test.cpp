@@ -16,6 +16,8 @@
 
 #include "analysis/kramers_kronig.h"
 
+using namespace odecet;
+
 namespace {
 
 using Complex = std::complex<double>;

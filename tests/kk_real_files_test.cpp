@@ -11,6 +11,8 @@
 #include "analysis/kk_automatic.h"
 #include "instruments/spectrum_file.h"
 
+using namespace odecet;
+
 namespace {
 
 // A measured spectrum of tests/data/real (README.md there names its source and licence), with

@@ -11,6 +11,8 @@
 
 #include "spectrum/step_file.h"
 
+using namespace odecet;
+
 namespace {
 
 // Ten points a decade from 100 kHz down to 0.1 Hz, as the analysers sweep.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace odecet;
+
 namespace {
 
 TEST(VisibleText, EscapesControlBytesAndInvalidUtf8AndKeepsTheRest) {

@@ -18,6 +18,8 @@
 #include "temporary_kinds.h"
 #include "test_files.h"
 
+using namespace odecet;
+
 namespace {
 
 // A system call made to fail: which one, the how-manieth, with which errno, and what it is.

@@ -28,6 +28,8 @@
 #include "temporary_kinds.h"
 #include "test_files.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::HasSubstr;

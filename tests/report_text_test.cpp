@@ -6,6 +6,8 @@
 
 #include "report_by_hand.h"
 
+using namespace odecet;
+
 namespace {
 
 TEST(FormatReport, MatchesTheTwoPointExampleByteForByte) {

@@ -9,6 +9,8 @@
 #include <random>
 #include <vector>
 
+using namespace odecet;
+
 namespace {
 
 using number_text::ExactRound15;

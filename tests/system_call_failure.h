@@ -9,6 +9,8 @@
 
 #include "report/system_calls.h"
 
+namespace odecet {
+
 // The calls of report/system_calls.h a test can make fail.
 enum class SystemCall { kOpenat, kWrite, kFsync, kSyncfs, kLinkat, kRenameat };
 
@@ -125,3 +127,5 @@ class ScopedShortWrites {
   static inline std::size_t most_ = 0;
   static inline std::atomic<int> writes_{0};
 };
+
+}  // namespace odecet

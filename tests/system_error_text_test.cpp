@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+using namespace odecet;
+
 namespace {
 
 bool CzechLocaleIsThere() {

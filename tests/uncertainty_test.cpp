@@ -12,6 +12,8 @@
 #include "analysis/kk_automatic.h"
 #include "report/difference.h"
 
+using namespace odecet;
+
 namespace {
 
 using Complex = std::complex<double>;

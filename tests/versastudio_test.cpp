@@ -11,6 +11,8 @@
 #include "spectrum/errors.h"
 #include "test_files.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::HasSubstr;

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <utility>
 
+namespace odecet {
+
 namespace {
 
 // What follows an option: nothing; a value only after "=" (--export=OBRÁZEK); or, as for
@@ -90,3 +92,5 @@ ArgumentReader::Found ArgumentReader::Read(const std::string& argument) {
   const std::size_t start = longForm ? argument.find('=') + 1 : 2;
   return Is(Kind::kOption, form->option, argument.substr(start));
 }
+
+}  // namespace odecet

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace odecet {
+
 // odecet-graf's options.
 enum class Option {
   kSeparator,   // -d, --decimal-separator
@@ -48,3 +50,5 @@ class ArgumentReader {
  private:
   QCommandLineParser parser_;
 };
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 #include <QXYSeries>
 #include <cmath>
 
+namespace odecet {
+
 namespace {
 
 // The phase's marker: a small square of the series' colour, where |Z| has a round one.
@@ -100,3 +102,5 @@ void BodeChart::FitAxes() {
   phase.Add(0.0);  // the zero line shows where the spectrum turns inductive
   FitLinearAxis(axisPhase_, phase, 6);
 }
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 class QLogValueAxis;
 class QValueAxis;
 
+namespace odecet {
+
 // |Z| (logarithmic, solid lines, left axis) and −φ (dashed, right axis) against the frequency
 // on a logarithmic axis.
 class BodeChart : public SpectrumChart {
@@ -30,3 +32,5 @@ class BodeChart : public SpectrumChart {
   Extent modulus_;
   Extent phase_;
 };
+
+}  // namespace odecet

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace odecet {
+
 void Extent::Add(double value) {
   if (!std::isfinite(value))
     return;
@@ -82,3 +84,5 @@ QLocale NumberLocale() {
 QString FormatNumber(double value, int digits) {
   return NumberLocale().toString(value, 'g', digits);
 }
+
+}  // namespace odecet

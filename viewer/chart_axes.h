@@ -7,6 +7,8 @@ class QAbstractAxis;
 class QLogValueAxis;
 class QValueAxis;
 
+namespace odecet {
+
 // The bounds of data on one axis, grown as points are added.
 struct Extent {
   double low = 0.0;
@@ -36,3 +38,5 @@ QLocale NumberLocale();
 
 // A number for tooltips and titles: four significant digits, the regional decimal separator.
 QString FormatNumber(double value, int digits = 4);
+
+}  // namespace odecet

@@ -12,6 +12,8 @@
 #include "viewer/argument_reader.h"
 #include "viewer/picture_export.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr int kMaxPixels = 20000;
@@ -239,3 +241,5 @@ ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& argumen
   }
   return line;
 }
+
+}  // namespace odecet

@@ -12,6 +12,8 @@
 
 #include "viewer/picture_settings.h"
 
+namespace odecet {
+
 // odecet-graf [-d ODDĚLOVAČ] [-t PODÍL] [--difference KROK1 KROK2] [--export=OBRÁZEK ...]
 // [SOUBOR...]
 struct ViewerCommandLine {
@@ -44,3 +46,5 @@ class ViewerUsageError : public std::runtime_error {
 ViewerCommandLine ParseViewerCommandLine(const std::vector<std::string>& arguments);
 
 extern const char* const kViewerHelp;
+
+}  // namespace odecet

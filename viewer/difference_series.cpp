@@ -8,6 +8,8 @@
 #include "report/difference.h"
 #include "spectrum/errors.h"
 
+namespace odecet {
+
 QString DifferenceName(const QString& step1, const QString& step2) {
   return QStringLiteral("rozdíl %1−%2").arg(step2, step1);
 }
@@ -54,3 +56,5 @@ DifferenceOutcome MakeDifference(const PlottedSpectrum& step1, const PlottedSpec
   outcome.series = std::move(series);
   return outcome;
 }
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 
 #include "viewer/plotted_spectrum.h"
 
+namespace odecet {
+
 // The difference of two loaded spectra, made by the checks of odecet-cli and the window.
 struct DifferenceOutcome {
   std::optional<PlottedSpectrum> series;  // labelled "rozdíl …"; none when they do not match
@@ -23,3 +25,5 @@ DifferenceOutcome MakeDifference(const PlottedSpectrum& step1, const PlottedSpec
 
 // The legend's name of the difference of two files.
 QString DifferenceName(const QString& step1, const QString& step2);
+
+}  // namespace odecet

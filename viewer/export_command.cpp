@@ -23,6 +23,8 @@
 #include "viewer/nyquist_chart.h"
 #include "viewer/picture_export.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr double kPixelsPerInch = 96.0;  // the scene's unit, as on the screen
@@ -201,3 +203,5 @@ int ExportSideBySide(const QStringList& files, const QString& picture, QSize siz
   line.size = size;
   return ExportCommand(line, err);
 }
+
+}  // namespace odecet

@@ -11,6 +11,8 @@
 #include "viewer/picture_settings.h"
 #include "viewer/plotted_spectrum.h"
 
+namespace odecet {
+
 struct ViewerCommandLine;
 class BodeChart;
 class NyquistChart;
@@ -40,3 +42,5 @@ int ExportSideBySide(const QStringList& files, const QString& picture, QSize siz
 
 // odecet-graf's name, which leads each line of its diagnostics (program/complaint.h).
 inline constexpr std::string_view kViewerName = "odecet-graf";
+
+}  // namespace odecet

@@ -18,6 +18,8 @@
 #include "spectrum/decimal_separator.h"
 #include "viewer/kk_choice_chart.h"
 
+namespace odecet {
+
 namespace {
 
 // No file's series has these colours (SeriesColour's palette): black and navy.
@@ -213,3 +215,5 @@ void KramersKronigChart::FitAxes() {
   residual.Add(reach);
   FitLinearAxis(axisResidual_, residual, 8);
 }
+
+}  // namespace odecet

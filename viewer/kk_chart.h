@@ -10,6 +10,9 @@
 class QGraphicsTextItem;
 class QLogValueAxis;
 class QValueAxis;
+
+namespace odecet {
+
 class KkChoiceChart;
 
 // The residuals of the automatic Kramers–Kronig test of the selected file, Re and Im in percent
@@ -57,3 +60,5 @@ class KramersKronigChart : public SpectrumChart {
   std::optional<KkAutomaticResult> testedResult_;
   QString testedError_;
 };
+
+}  // namespace odecet

@@ -6,6 +6,8 @@
 #include <QXYSeries>
 #include <algorithm>
 
+namespace odecet {
+
 KkChoiceChart::KkChoiceChart()
     : axisM_(new QValueAxis(this)),
       axisMu_(new QValueAxis(this)),
@@ -81,3 +83,5 @@ void KkChoiceChart::FitAxes() {
   FitLinearAxis(axisMu_, mu_, 5);
   FitLogAxis(axisChiSquare_, chiSquare_);
 }
+
+}  // namespace odecet

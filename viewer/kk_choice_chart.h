@@ -7,6 +7,8 @@
 class QLogValueAxis;
 class QValueAxis;
 
+namespace odecet {
+
 // How the automatic Kramers–Kronig test chose M: µ and the pseudo χ² of every M fitted, in the
 // representation and log F_ext kept, with the chosen M marked.
 class KkChoiceChart : public SpectrumChart {
@@ -26,3 +28,5 @@ class KkChoiceChart : public SpectrumChart {
   Extent mu_;
   Extent chiSquare_;
 };
+
+}  // namespace odecet

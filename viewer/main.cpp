@@ -11,6 +11,8 @@
 #include "viewer/plot_window.h"
 #include "viewer/viewer_icon.h"
 
+using namespace odecet;
+
 int main(int argc, char* argv[]) {
   ViewerCommandLine line;
   try {

@@ -13,6 +13,8 @@
 #include <array>
 #include <cmath>
 
+namespace odecet {
+
 namespace {
 
 // The point of `points` at each whole decade of frequency, within half a percent of it.
@@ -327,3 +329,5 @@ void NyquistChart::PlaceDecades() {
     }
   }
 }
+
+}  // namespace odecet

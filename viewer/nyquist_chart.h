@@ -11,6 +11,8 @@ class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class QValueAxis;
 
+namespace odecet {
+
 // Re Z against −Im Z, one ohm as long on both axes, so a semicircle looks round. The points at
 // whole decades of frequency (1 kHz, 100 Hz, …) are ringed and labelled, as EIS plots do.
 class NyquistChart : public SpectrumChart {
@@ -60,3 +62,5 @@ class NyquistChart : public SpectrumChart {
 
 // "1 kHz", "100 mHz": 10 to the power `exponent` in hertz with the unit that keeps 1 to 100.
 QString DecadeText(int exponent);
+
+}  // namespace odecet

@@ -16,6 +16,8 @@
 #include "report/report_file.h"
 #include "spectrum/message_text.h"
 
+namespace odecet {
+
 namespace {
 
 constexpr int kDotsPerInch = 96;  // a pixel of the window, in every kind
@@ -165,3 +167,5 @@ void WritePicture(QGraphicsScene& scene, const QRectF& source, const PictureSize
     Fail(path, error.reason());
   }
 }
+
+}  // namespace odecet

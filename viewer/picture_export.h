@@ -10,6 +10,8 @@
 
 class QGraphicsScene;
 
+namespace odecet {
+
 enum class PictureKind { kSvg, kPng, kPdf };
 
 // The kind a picture's name asks for by its suffix (.svg, .png, .pdf, in any case); none for
@@ -36,3 +38,5 @@ struct PictureSize {
 void WritePicture(QGraphicsScene& scene, const QRectF& source, const PictureSize& size,
                   const QString& path);
 void WritePicture(QGraphicsScene& scene, const QRectF& source, QSize size, const QString& path);
+
+}  // namespace odecet

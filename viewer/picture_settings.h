@@ -4,6 +4,8 @@
 #include <QSizeF>
 #include <optional>
 
+namespace odecet {
+
 // Which plots a picture holds.
 enum class PictureView { kNyquist, kBode, kKramersKronig, kBoth };
 
@@ -20,3 +22,5 @@ struct PictureSettings {
 };
 
 inline constexpr double kDefaultFontPoints = 8.0;
+
+}  // namespace odecet

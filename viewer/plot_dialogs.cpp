@@ -16,6 +16,8 @@
 #include "cli/command_line.h"
 #include "program/option_values.h"
 
+namespace odecet {
+
 namespace {
 
 QString Caption() {
@@ -188,3 +190,5 @@ PictureSettings ExportDialog::settings() const {
   settings.fontPoints = font_->value();
   return settings;
 }
+
+}  // namespace odecet

@@ -12,6 +12,8 @@ class QLineEdit;
 class QRadioButton;
 class QSpinBox;
 
+namespace odecet {
+
 // Which loaded file is the 4-rib step and which the 3-rib one, and the frequency tolerance as
 // odecet-cli's -t takes it. It closes only on two different files and a valid tolerance.
 class DifferenceDialog : public QDialog {
@@ -55,3 +57,5 @@ class ExportDialog : public QDialog {
   QSpinBox* dpi_;
   QDoubleSpinBox* font_;
 };
+
+}  // namespace odecet

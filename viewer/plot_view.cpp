@@ -6,6 +6,8 @@
 
 #include "viewer/spectrum_chart.h"
 
+namespace odecet {
+
 PlotView::PlotView(SpectrumChart* chart, QWidget* parent)
     : QChartView(chart, parent), chart_(chart) {
   setRenderHint(QPainter::Antialiasing);
@@ -48,3 +50,5 @@ void PlotView::mouseDoubleClickEvent(QMouseEvent* event) {
   chart_->FitAxes();
   event->accept();
 }
+
+}  // namespace odecet

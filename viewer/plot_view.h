@@ -2,6 +2,8 @@
 
 #include <QChartView>
 
+namespace odecet {
+
 class SpectrumChart;
 
 // Shows one chart: the mouse wheel zooms around the cursor, a dragged rectangle zooms into it
@@ -20,3 +22,5 @@ class PlotView : public QChartView {
  private:
   SpectrumChart* chart_;
 };
+
+}  // namespace odecet

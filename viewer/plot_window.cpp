@@ -36,6 +36,8 @@
 #include "viewer/plot_dialogs.h"
 #include "viewer/plot_view.h"
 
+namespace odecet {
+
 namespace {
 
 void ShowError(QWidget* owner, const QString& message, const QString& detail = {}) {
@@ -441,3 +443,5 @@ void PlotWindow::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   OpenFiles(paths);
 }
+
+}  // namespace odecet

@@ -14,6 +14,9 @@ class QActionGroup;
 class QListWidget;
 class QListWidgetItem;
 class QTabWidget;
+
+namespace odecet {
+
 class PlotView;
 
 // The plot window: the loaded files in a list with a check box each, beside tabs with the
@@ -90,3 +93,5 @@ class PlotWindow : public QMainWindow {
 
 // The window's caption, which its message boxes bear too.
 QString PlotWindowCaption();
+
+}  // namespace odecet

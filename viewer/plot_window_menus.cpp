@@ -11,6 +11,8 @@
 #include "viewer/plot_view.h"
 #include "viewer/plot_window.h"
 
+namespace odecet {
+
 // The window's menus and tool bar.
 
 namespace {
@@ -103,3 +105,5 @@ QList<QAction*> PlotWindow::CreateMenus() {
   toolBar->addAction(difference);
   return {copy, remove, difference};
 }
+
+}  // namespace odecet

@@ -5,6 +5,8 @@
 #include <array>
 #include <utility>
 
+namespace odecet {
+
 std::vector<PlottedSpectrum> LoadPlottedSpectra(const QString& path, char separator,
                                                 SpectrumSources sources) {
   LoadedSweeps loaded =
@@ -44,3 +46,5 @@ QColor SeriesColour(int n) {
                                                     0xbcbd22, 0x7f7f7f};
   return QColor(kPalette[static_cast<std::size_t>(n) % kPalette.size()]);
 }
+
+}  // namespace odecet

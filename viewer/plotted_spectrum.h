@@ -9,6 +9,8 @@
 #include "spectrum/spectrum.h"
 #include "spectrum/spectrum_point.h"
 
+namespace odecet {
+
 // One file as the plots show it: its spectrum, its name in legends and its own colour.
 struct PlottedSpectrum : Spectrum {
   QString path;          // as given, for reloading and messages; empty for a difference made here
@@ -35,3 +37,5 @@ PlottedSpectrum LoadPlottedSpectrum(const QString& path, const QColor& colour, c
 
 // The colour of the n-th file loaded: well apart from each other and readable on white.
 QColor SeriesColour(int n);
+
+}  // namespace odecet

@@ -13,6 +13,8 @@
 
 #include "viewer/chart_axes.h"
 
+namespace odecet {
+
 SpectrumChart::SpectrumChart() {
   setLocalizeNumbers(true);  // axis labels with the regional decimal separator
   setLocale(NumberLocale());
@@ -89,3 +91,5 @@ QString DescribePoint(const PlottedSpectrum& spectrum, int point) {
       .arg(FormatNumber(p.f, 6), FormatNumber(p.re), FormatNumber(-p.im),
            FormatNumber(std::hypot(p.re, p.im)), FormatNumber(MinusPhaseDegrees(p), 3));
 }
+
+}  // namespace odecet

@@ -9,6 +9,8 @@
 
 class QXYSeries;
 
+namespace odecet {
+
 // One plot of the window: builds its series from the loaded files and fits its axes to them.
 class SpectrumChart : public QChart {
  public:
@@ -41,3 +43,5 @@ QString DescribePoint(const PlottedSpectrum& spectrum, int point);
 
 // −φ in degrees, the phase as the plots show it (positive for a capacitive spectrum).
 double MinusPhaseDegrees(const SpectrumPoint& point);
+
+}  // namespace odecet

@@ -5,6 +5,8 @@ static void RegisterViewerResources() {
   Q_INIT_RESOURCE(viewer_resources);
 }
 
+namespace odecet {
+
 QIcon ViewerIcon() {
   RegisterViewerResources();
   QIcon icon;
@@ -12,3 +14,5 @@ QIcon ViewerIcon() {
     icon.addFile(QStringLiteral(":/viewer-icons/odecet-%1.png").arg(size), QSize(size, size));
   return icon;
 }
+
+}  // namespace odecet

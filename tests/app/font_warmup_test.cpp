@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+using namespace odecet;
+
 namespace {
 
 using ConfigPtr = std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)>;

@@ -5,6 +5,8 @@
 #include "report_by_hand.h"
 #include "window_fixture.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::HasSubstr;

@@ -7,6 +7,8 @@
 #include "app/application.h"
 #include "test_files.h"
 
+using namespace odecet;
+
 namespace {
 
 // A home folder of the suite's own, so no test depends on whoever runs it. ODECET_TEST_FILES

@@ -14,6 +14,8 @@
 
 #include "window_fixture.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::Contains;

@@ -20,6 +20,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }
 
+namespace odecet {
+
 // A fresh window over fresh data for each test, shown on the offscreen platform, with the
 // process's current directory in a temporary folder (a report named while Dir is empty goes there).
 class WindowTest : public ::testing::Test {
@@ -81,3 +83,5 @@ class WindowTest : public ::testing::Test {
  private:
   QString previousDirectory_;
 };
+
+}  // namespace odecet

@@ -21,6 +21,8 @@
 #include "spectrum/decimal_separator.h"
 #include "window_fixture.h"
 
+using namespace odecet;
+
 namespace {
 
 using ::testing::HasSubstr;

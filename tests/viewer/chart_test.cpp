@@ -11,6 +11,8 @@
 #include "viewer/kk_chart.h"
 #include "viewer/kk_choice_chart.h"
 
+using namespace odecet;
+
 namespace {
 
 Extent Span(double low, double high) {

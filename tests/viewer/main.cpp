@@ -4,6 +4,8 @@
 
 #include "gui_common/qt_translations.h"
 
+using namespace odecet;
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // No display is needed, also when ctest lists the tests.

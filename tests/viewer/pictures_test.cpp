@@ -25,6 +25,8 @@
 #include "viewer/plot_view.h"
 #include "viewer/plot_window.h"
 
+using namespace odecet;
+
 namespace {
 
 std::string Comma(const char* name) {

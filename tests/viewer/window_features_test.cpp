@@ -33,6 +33,8 @@
 #include "viewer/plot_view.h"
 #include "viewer/plot_window.h"
 
+using namespace odecet;
+
 namespace {
 
 QString Example(const char* folder, const char* name) {
