@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "spectrum/trimmed.h"
+
 namespace odecet {
 
 namespace {
@@ -51,11 +53,7 @@ void LineCursor::Back() {
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlankChar(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlankChar(text.back()))
-    text.remove_suffix(1);
-  return text;
+  return Trimmed(text, IsBlankChar);
 }
 
 bool IsBlank(std::string_view line) {

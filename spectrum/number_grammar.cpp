@@ -11,6 +11,7 @@
 
 #include "spectrum/number_text_basics.h"
 #include "spectrum/quick_number_reader.h"
+#include "spectrum/trimmed.h"
 
 namespace odecet {
 
@@ -22,11 +23,7 @@ bool IsBlank(char c) {
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
+  return Trimmed(text, IsBlank);
 }
 
 // What the grammar check learns about a number text, so that the value can be formed
